@@ -1,0 +1,11 @@
+# Shared by both mingw toolchain files; HALVERNE_MINGW_TRIPLE is set by the caller.
+set(CMAKE_C_COMPILER ${HALVERNE_MINGW_TRIPLE}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${HALVERNE_MINGW_TRIPLE}-g++-win32)
+set(CMAKE_RC_COMPILER ${HALVERNE_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${HALVERNE_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Static runtime: the executables import system DLLs only.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
