@@ -1,0 +1,1 @@
+__declspec(dllexport) int halverne_fixture_value(void) { return 7; }
