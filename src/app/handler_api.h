@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "calc/text.h"
 #include "ui/controls.h"
@@ -48,5 +49,13 @@ class PropertyAccess {
 
 // An event handler: no event data, only the frame's property access.
 using Handler = void (*)(PropertyAccess& access);
+
+// One entry of the program's handler table: the name that a layout binding
+// uses (ui/layout.h, handler_names) and the procedure it stands for. The frame
+// resolves every binding through such a table when it starts.
+struct HandlerEntry {
+  std::string_view name;
+  Handler handler;
+};
 
 }  // namespace halverne

@@ -76,6 +76,9 @@ class WindowEvents {
   // The top-level window itself received the keyboard focus (as it does on
   // activation); the frame passes the focus on to a control.
   virtual void window_focused(WindowRef window) = 0;
+  // The user logs off or the system shuts down: may the window be ended?
+  // (The frame always agrees.)
+  virtual bool end_session_requested(WindowRef window) = 0;
 
  protected:
   ~WindowEvents() = default;
