@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine64 xvfb xauth imagemagick fonts-wqy-microhei libimage-exiftool-perl
+  wine64 fonts-wine xvfb xauth xdotool imagemagick fonts-wqy-microhei libimage-exiftool-perl
 )
 
 missing=()
