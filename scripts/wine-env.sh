@@ -20,5 +20,20 @@ halverne_wine_prefix() {
       "$WINESERVER64" -w
       touch "$WINEPREFIX/.halverne-ready"
     fi
+    # Fonts, in a step of its own so that prefixes made before it get it too.
+    if [ ! -f "$WINEPREFIX/.halverne-fonts" ]; then
+      # Debian's Wine does not load the fonts of its data directory; from the
+      # Windows font folder it does: Marlett draws the caption buttons (else
+      # they show as "0 1 r"), Tahoma is what the default GUI font stands for.
+      if [ -d /usr/share/wine/fonts ]; then
+        cp -f /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+      fi
+      # Tahoma has no Chinese characters; Wine links it to SimSun (among
+      # others) for them, which it does not have: WenQuanYi Micro Hei stands in.
+      "$WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /t REG_SZ \
+        /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+      "$WINESERVER64" -w
+      touch "$WINEPREFIX/.halverne-fonts"
+    fi
   ) 9>"$(dirname "$WINEPREFIX")/.prefix.lock"
 }
