@@ -29,7 +29,7 @@ namespace halverne {
 //   number_to_text(-0.0)                   == "0"
 //   number_to_text(0x1p-1074)              == "4.940656458412e-324"
 //   number_to_text(-infinity)              == "-1.#INF"
-//   number_to_text(0.0 / 0.0 on x86)       == "-1.#IND"
+//   number_to_text(bits FFF8000000000000)  == "-1.#IND"  (the default NaN, 0/0 on x86)
 Text number_to_text(double x);
 
 inline constexpr std::size_t kMaxNumberTextLength = 20;
