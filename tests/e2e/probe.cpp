@@ -8,7 +8,8 @@
 //   start                      start the program, wait for its visible window
 //   window-rect L T W H        outer rectangle of the main window
 //   screen W H                 size of the primary screen
-//   window-style               fixed frame, caption, system menu, minimise, no maximise, no menu
+//   window-style               fixed frame, caption, system menu, minimise, no maximise,
+//                              no menu, no owner
 //   layout                     every control against the layout data: class, text,
 //                              rectangle, parent, visibility and stacking
 //   text NAME "T"              wait until the control's text is T
@@ -36,6 +37,11 @@
 //   resources                  print handles=, gdi=, user= of the process
 //   memory                     print working_set= and private= (bytes) of the process
 //   cpu                        print cpu_ms= (kernel + user time) of the process
+//   window-rect                print the main window's outer rectangle
+//   banner-at X                wait until the banner label's left is X
+//   signal FILE                create FILE (a Windows path)
+//   wait-file FILE MS          wait until FILE exists
+//   wait-exit                  wait until the program ends, print its exit code
 //   sleep MS
 // Quoted texts are UTF-8 and may use \" \\ \t \uXXXX. Any failure prints
 // "FAIL line N: ..." and ends the probe with exit code 1; the program under
@@ -531,12 +537,6 @@ void Probe::check_window_style() {
   if (GetWindow(main(), GW_OWNER) != nullptr) faults.push_back("an owner");
   if (GetMenu(main()) != nullptr) faults.push_back("a menu bar");
   if (IsIconic(main()) || IsZoomed(main())) faults.push_back("not in the normal state");
-  if (send(main(), WM_GETICON, ICON_BIG, 0, "WM_GETICON") == 0 &&
-      GetClassLongPtrW(main(), GCLP_HICON) == 0)
-    faults.push_back("no large icon");
-  if (send(main(), WM_GETICON, ICON_SMALL, 0, "WM_GETICON") == 0 &&
-      GetClassLongPtrW(main(), GCLP_HICONSM) == 0)
-    faults.push_back("no small icon");
   if (!faults.empty()) {
     std::string all;
     for (const auto& f : faults) all += (all.empty() ? "" : ", ") + f;
@@ -729,6 +729,9 @@ void Probe::run(const std::vector<std::string>& args) {
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     if (w != number(args[1]) || h != number(args[2]))
       fail("screen is " + std::to_string(w) + "x" + std::to_string(h));
+  } else if (c == "window-rect" && args.size() == 1) {
+    const RECT r = outer_rect(main());
+    std::printf("window_rect=%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
   } else if (c == "window-rect") {
     need(args, 4);
     const RECT r = outer_rect(main());
@@ -838,6 +841,29 @@ void Probe::run(const std::vector<std::string>& args) {
       fail("banner starts at " + std::to_string(left) + ", outer width " +
            std::to_string(outer.right - outer.left) + ", client width " + std::to_string(client.right));
     std::printf("banner first seen at %d\n", left);
+  } else if (c == "banner-at") {
+    need(args, 1);
+    const int target = number(args[1]);
+    if (!wait_until([&] { return banner_left() == target; }, 20000))
+      fail("banner never reached " + args[1]);
+  } else if (c == "signal") {
+    need(args, 1);
+    std::FILE* f = _wfopen(parse_text(args[1]).c_str(), L"wb");
+    if (f == nullptr) fail("cannot write " + args[1]);
+    std::fclose(f);
+  } else if (c == "wait-file") {
+    need(args, 2);
+    const std::wstring path = parse_text(args[1]);
+    if (!wait_until([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                    number(args[2])))
+      fail("no " + args[1] + " within " + args[2] + " ms");
+  } else if (c == "wait-exit") {
+    need(args, 0);
+    if (process_.hProcess == nullptr) fail("the program has not been started");
+    WaitForSingleObject(process_.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    std::printf("exit code %d\n", static_cast<int>(code));
   } else if (c == "banner-pass") {
     need(args, 0);
     banner_pass();
