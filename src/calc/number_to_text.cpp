@@ -12,7 +12,6 @@ namespace {
 constexpr std::uint64_t kTen17 = 100'000'000'000'000'000;
 constexpr std::uint64_t kTen18 = 1'000'000'000'000'000'000;
 constexpr std::uint64_t kTen13 = 10'000'000'000'000;
-constexpr std::uint64_t kTen12 = 1'000'000'000'000;
 
 // floor(m * 10^k) exactly, by big integers, given an estimate that is the
 // answer or one below it: m = f * 2^e.
