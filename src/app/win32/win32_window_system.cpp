@@ -290,6 +290,10 @@ WindowRef Win32WindowSystem::create_window(const WindowDesign& design, Rect oute
   HWND hwnd = create(WS_EX_APPWINDOW, kMainClass, Text(design.text), style, outer, nullptr, 0);
   if (hwnd == nullptr) return WindowRef::none;
   main_ = hwnd;
+  // The class icons show in the caption and on the taskbar; set on the
+  // window too, they answer WM_GETICON, which other programs ask.
+  SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_icon_));
+  SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
   RECT made;
   if (GetWindowRect(hwnd, &made) &&
       (made.right - made.left != outer.width || made.bottom - made.top != outer.height)) {
