@@ -82,6 +82,9 @@ class FakeWindowSystem final : public WindowSystem {
   void fail_text_read_of(Control c, std::size_t bytes);
   // Runs right after the window or a control has been created.
   std::function<void(Control)> after_create;
+  // Off: operations are no longer journalled in calls(), for long runs such
+  // as benchmarks, whose journal would only grow; note() still notes.
+  bool journal = true;
 
   // --- the script; each call appends one or more steps and returns *this
   // One key press per character (a two-byte character is one) into the
@@ -227,7 +230,9 @@ class FakeWindowSystem final : public WindowSystem {
   Window& get(WindowRef ref, const char* operation);
   Window* main_window();
   Window* focused_edit();
-  void record(std::string entry) { calls_.push_back(std::move(entry)); }
+  void record(std::string entry) {
+    if (journal) calls_.push_back(std::move(entry));
+  }
   WindowEvents& sink();
   // Takes the next timer expiry of a tick or wait step at the front, or
   // finishes the step (pops it) and returns none.
