@@ -33,6 +33,7 @@
 //   paste-repeat "T" N "F"     the same with T followed by N times F
 //   close                      post WM_CLOSE to the main window
 //   exit-code N                wait until the process has ended with exit code N
+//   set-text NAME "T"          a program write of the control's text (WM_SETTEXT)
 //   set-weights N              N program writes into 编辑框2 (WM_SETTEXT), alternating two weights
 //   resources                  print handles=, gdi=, user= of the process
 //   memory                     print working_set= and private= (bytes) of the process
@@ -895,6 +896,10 @@ void Probe::run(const std::vector<std::string>& args) {
     GetExitCodeProcess(process_.hProcess, &code);
     if (static_cast<int>(code) != number(args[1])) fail("exit code " + std::to_string(static_cast<int>(code)));
     std::printf("exit code %d\n", static_cast<int>(code));
+  } else if (c == "set-text") {
+    need(args, 2);
+    const std::wstring text = parse_text(args[2]);
+    send(control(args[1]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
   } else if (c == "set-weights") {
     need(args, 1);
     HWND w = control("编辑框2");
