@@ -18,7 +18,8 @@ using Routine = void (*)();
 
 // What the program brings to the frame: the layout of its main window, the
 // table that its bindings are resolved through, and its two hooks (empty
-// bodies in the shipped program).
+// bodies in the shipped program). The frame keeps references: the design and
+// the table must outlive it.
 struct Program {
   const WindowDesign& design;
   std::span<const HandlerEntry> handlers;
