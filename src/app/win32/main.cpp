@@ -24,7 +24,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   halverne::Frame frame(window_system, {halverne::main_window_design(), halverne::program_handlers(),
                                         &start_hook, &end_hook});
   // A fatal error does not come back here: the frame ends the process with
-  // -1 itself.
-  const int exit_code = frame.run();
+  // -1 itself. Nothing else is expected to escape; should anything, it ends
+  // in the same box rather than in the runtime's abort.
+  int exit_code = -1;
+  try {
+    exit_code = frame.run();
+  } catch (...) {
+    frame.fatal_error(halverne::Text());
+  }
   window_system.exit_process(exit_code);
 }
