@@ -21,7 +21,10 @@ cleanup() {
     WINEPREFIX=$HALVERNE_WINEPREFIX /usr/lib/wine/wineserver64 -k 2>/dev/null || true
     WINEPREFIX=$HALVERNE_WINEPREFIX /usr/lib/wine/wineserver64 -w 2>/dev/null || true
   fi
-  [ -n "${XVFB_PID:-}" ] && halverne_stop_pid "$XVFB_PID"
+  # Only if that id is still our Xvfb (an interrupted run's id may be reused).
+  if [ -n "${XVFB_PID:-}" ] && tr '\0' ' ' 2>/dev/null <"/proc/$XVFB_PID/cmdline" | grep -q "^Xvfb $DISPLAY "; then
+    halverne_stop_pid "$XVFB_PID"
+  fi
   rm -rf "$state"
 }
 
