@@ -139,6 +139,21 @@ TEST_F(EmptyLabel, WrapsWhenTheLeftReachesZero) {
   EXPECT_EQ(lefts, expected);
 }
 
+class WidestLabel : public Banner {
+ protected:
+  WidestLabel() : Banner(widest_.design()) {}
+  static inline const DesignWithLabelWidth widest_{32627};
+};
+
+TEST_F(WidestLabel, TestsThePositionReadBackNotTheOneAskedFor) {
+  // At the lower limit a move to -32628 is held at -32627, which is the wrap
+  // point of a label 32627 wide: the tick wraps.
+  ws.then([&] { frame().set_left(标签11, -32627); });
+  ticks(2);
+  run();
+  EXPECT_EQ(lefts, (std::vector<int>{307, 306}));
+}
+
 TEST_F(Banner, ALeftPastTheWrapPointRunsDownToTheLimitAndStays) {
   // Nothing in the program puts it there; the banner must not wrap anyway.
   ws.then([&] { frame().set_left(标签11, -400); });
