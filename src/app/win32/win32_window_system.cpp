@@ -41,7 +41,7 @@ NoEvents no_events;
 
 bool is_edit(HWND hwnd) {
   wchar_t name[16] = {};
-  return GetClassNameW(hwnd, name, 16) > 0 && lstrcmpiW(name, L"Edit") == 0;
+  return GetClassNameW(hwnd, name, 16) > 0 && lstrcmpiW(name, kEditClass) == 0;
 }
 
 std::wstring window_text(HWND hwnd) {
@@ -276,9 +276,12 @@ void Win32WindowSystem::exit_process(int exit_code) {
 HWND Win32WindowSystem::create(DWORD ex_style, const wchar_t* window_class, const Text& text,
                                DWORD style, Rect outer, HWND parent, UINT_PTR id) {
   const std::wstring wide = widen(text);
+  // Our own classes find this object through the creation parameter; the
+  // system's edit class gets none.
+  void* const parameter = window_class == kEditClass ? nullptr : this;
   HWND hwnd = CreateWindowExW(ex_style, window_class, wide.c_str(), style, outer.left, outer.top,
                               outer.width, outer.height, parent, reinterpret_cast<HMENU>(id),
-                              instance_, this);
+                              instance_, parameter);
   rethrow_pending();
   return hwnd;
 }
@@ -318,7 +321,7 @@ WindowRef Win32WindowSystem::create_control(WindowRef parent, const ControlDesig
       const Text text(design.text);
       creating_edit_ = true;  // the design text is no change of the user's
       try {
-        hwnd = create(WS_EX_CLIENTEDGE, L"Edit", text,
+        hwnd = create(WS_EX_CLIENTEDGE, kEditClass, text,
                       child | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, outer, parent_hwnd, id);
       } catch (...) {
         creating_edit_ = false;
@@ -484,9 +487,15 @@ int Win32WindowSystem::message_box(const Text& text, const Text& caption, BoxIco
   // no owner has closed, so the focus would be nowhere; Windows activates
   // the main window again. Do it ourselves: the activation passes the focus
   // back to the box the user was typing in.
+  // Only when nothing else took the foreground meanwhile: a program the user
+  // turned to while the box was open keeps it.
   if (was_active && main_ != nullptr && GetActiveWindow() != main_) {
-    SetForegroundWindow(main_);
-    SetActiveWindow(main_);
+    const HWND foreground = GetForegroundWindow();
+    if (foreground == nullptr ||
+        GetWindowThreadProcessId(foreground, nullptr) == GetCurrentThreadId()) {
+      SetForegroundWindow(main_);
+      SetActiveWindow(main_);
+    }
   }
   rethrow_pending();
   return 0;

@@ -9,11 +9,12 @@
 namespace halverne::win32 {
 
 // Window classes of the controls, as a probe or a screen reader finds them.
-// Edit boxes are the system's own "Edit" class.
+// Edit boxes are the system's own class.
 inline constexpr const wchar_t* kMainClass = L"HalverneWindow";
 inline constexpr const wchar_t* kLabelClass = L"HalverneLabel";
 inline constexpr const wchar_t* kShapeBoxClass = L"HalverneShapeBox";
 inline constexpr const wchar_t* kTimerClass = L"HalverneTimer";
+inline constexpr const wchar_t* kEditClass = L"Edit";
 
 // The frame's window system on Win32, with the wide API throughout: texts
 // are converted from and to code page 936 here and nowhere else.
