@@ -1,6 +1,7 @@
 #include "calc/text_to_number.h"
 
 #include <bit>
+#include <cstring>
 
 #include "calc/full_width.h"
 #include "calc/wide_math.h"
@@ -51,11 +52,29 @@ constexpr int kMaxSignificandDigits = 19;
 // or zero for every mantissa a text can hold.
 constexpr std::int64_t kExponentLimit = 1'000'000'000'000'000;
 
-}  // namespace
+// Eight ASCII digits at p as their value, or false. The bytes are read as one
+// little-endian word; the arithmetic works on all eight digits at once.
+inline bool read_eight_digits(const unsigned char* p, std::uint64_t& value) noexcept {
+  if constexpr (std::endian::native != std::endian::little) return false;
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  // Each byte 30-39: adding 46 stays below 80, subtracting 30 does not borrow.
+  if ((((v + 0x4646464646464646u) | (v - 0x3030303030303030u)) & 0x8080808080808080u) != 0) return false;
+  v -= 0x3030303030303030u;
+  v = v * 10 + (v >> 8);  // pairs of digits in every other byte
+  constexpr std::uint64_t kPairs = 0x000000FF000000FFu;
+  v = ((v & kPairs) * (100 + (std::uint64_t{1000000} << 32)) +
+       ((v >> 16) & kPairs) * (1 + (std::uint64_t{10000} << 32))) >> 32;
+  value = v;
+  return true;
+}
 
-ScannedNumber scan_number(std::string_view text) noexcept {
+// The scan, inlined into text_to_number so that its result stays in registers.
+[[gnu::always_inline]] inline ScannedNumber scan(std::string_view text) noexcept {
   ScannedNumber s;
   FoldedReader r(text);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
   std::size_t len = 0;
   int c = r.peek(len);
   while (is_space(c)) {
@@ -68,59 +87,197 @@ ScannedNumber scan_number(std::string_view text) noexcept {
     c = r.peek(len);
   }
   s.mantissa_begin = r.pos();
+  std::size_t pos = r.pos();
+  auto next = [&] {
+    pos += len;
+    c = r.at(pos, len);
+  };
 
   int digits = 0;  // significant digits kept in the significand
   std::int64_t exponent = 0;
-  bool seen_point = false;
-  for (;; c = r.peek(len)) {
-    if (is_digit(c)) {
-      s.has_digits = true;
-      const auto d = static_cast<unsigned>(c - '0');
-      if (digits < kMaxSignificandDigits) {
-        if (digits != 0 || d != 0) {
-          s.significand = s.significand * 10 + d;
-          ++digits;
-        }
-        if (seen_point) --exponent;
-      } else {
-        if (d != 0) s.truncated = true;
-        if (!seen_point) ++exponent;
-      }
-    } else if (c == '.' && !seen_point) {
-      seen_point = true;
-    } else {
-      break;
-    }
-    r.advance(len);
+  std::uint64_t eight = 0;
+  constexpr std::uint64_t kTen8 = 100'000'000;
+  // The integer part: leading zeros, then significant digits, eight at a
+  // time where the bytes allow.
+  while (c == '0') {
+    s.has_digits = true;
+    next();
   }
+  while (is_digit(c)) {
+    s.has_digits = true;
+    // Eight at once unless they would straddle the 19th significant digit.
+    const bool whole_block = digits <= kMaxSignificandDigits - 8 || digits == kMaxSignificandDigits;
+    if (whole_block && pos + 8 <= n && read_eight_digits(bytes + pos, eight)) {
+      if (digits < kMaxSignificandDigits) {
+        s.significand = s.significand * kTen8 + eight;
+        digits += 8;
+      } else {
+        s.truncated = s.truncated || eight != 0;
+        exponent += 8;
+      }
+      pos += 8;
+      c = r.at(pos, len);
+      continue;
+    }
+    if (digits < kMaxSignificandDigits) {
+      s.significand = s.significand * 10 + static_cast<unsigned>(c - '0');
+      ++digits;
+    } else {
+      s.truncated = s.truncated || c != '0';
+      ++exponent;
+    }
+    next();
+  }
+  // The fraction: leading zeros count only in the exponent while no
+  // significant digit has come.
+  if (c == '.') {
+    next();
+    if (digits == 0) {
+      while (c == '0') {
+        s.has_digits = true;
+        --exponent;
+        next();
+      }
+    }
+    while (is_digit(c)) {
+      s.has_digits = true;
+      const bool whole_block = digits <= kMaxSignificandDigits - 8 || digits == kMaxSignificandDigits;
+      if (whole_block && pos + 8 <= n && read_eight_digits(bytes + pos, eight)) {
+        if (digits < kMaxSignificandDigits) {
+          s.significand = s.significand * kTen8 + eight;
+          digits += 8;
+          exponent -= 8;
+        } else {
+          s.truncated = s.truncated || eight != 0;
+        }
+        pos += 8;
+        c = r.at(pos, len);
+        continue;
+      }
+      if (digits < kMaxSignificandDigits) {
+        s.significand = s.significand * 10 + static_cast<unsigned>(c - '0');
+        ++digits;
+        --exponent;
+      } else {
+        s.truncated = s.truncated || c != '0';
+      }
+      next();
+    }
+  }
+  r.advance(pos - r.pos());
   if (!s.has_digits) return ScannedNumber{};
   s.mantissa_end = r.pos();
 
   if (c == 'e' || c == 'E' || c == 'd' || c == 'D') {
-    std::size_t pos = r.pos() + len;
+    // Taken only when digits follow (after an optional sign).
+    std::size_t at = pos + len;
     std::size_t l = 0;
-    int x = r.at(pos, l);
+    int x = r.at(at, l);
     bool negative_exponent = false;
     if (x == '+' || x == '-') {
       negative_exponent = x == '-';
-      pos += l;
-      x = r.at(pos, l);
+      at += l;
+      x = r.at(at, l);
     }
     if (is_digit(x)) {
       std::int64_t value = 0;
       while (is_digit(x)) {
         if (value < kExponentLimit) value = value * 10 + (x - '0');
-        pos += l;
-        x = r.at(pos, l);
+        at += l;
+        x = r.at(at, l);
       }
       exponent += negative_exponent ? -value : value;
-      r.advance(pos - r.pos());
+      r.advance(at - r.pos());
     }
   }
   s.exponent = exponent;
   s.end = r.pos();
   return s;
 }
+
+// The usual text in one pass: ASCII only, at most 19 digits, an exponent
+// of at most four digits; or an ASCII text without a number. kNeedsFullScan,
+// having set nothing that matters, whenever the text is anything else;
+// scan() then reads it in full.
+enum class PlainScan { kNumber, kNoNumber, kNeedsFullScan };
+
+[[gnu::always_inline]] inline PlainScan scan_plain(std::string_view text, ScannedNumber& s) noexcept {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t pos = 0;
+  while (pos < n && is_space(p[pos])) ++pos;
+  if (pos < n && (p[pos] == '-' || p[pos] == '+')) {
+    s.negative = p[pos] == '-';
+    ++pos;
+  }
+  s.mantissa_begin = pos;
+  std::uint64_t w = 0;
+  unsigned d = 0;
+  const std::size_t int_begin = pos;
+  while (pos < n && (d = static_cast<unsigned>(p[pos]) - '0') <= 9) {
+    w = w * 10 + d;
+    ++pos;
+  }
+  std::size_t digit_count = pos - int_begin;
+  std::int64_t exponent = 0;
+  if (pos < n && p[pos] == '.') {
+    ++pos;
+    const std::size_t frac_begin = pos;
+    while (pos < n && (d = static_cast<unsigned>(p[pos]) - '0') <= 9) {
+      w = w * 10 + d;
+      ++pos;
+    }
+    exponent = -static_cast<std::int64_t>(pos - frac_begin);
+    digit_count += pos - frac_begin;
+  }
+  if (digit_count == 0) {
+    // Not a number unless a full-width character could start or continue one.
+    if (pos < n && p[pos] >= 0x80) return PlainScan::kNeedsFullScan;
+    s = ScannedNumber{};
+    return PlainScan::kNoNumber;
+  }
+  if (digit_count > kMaxSignificandDigits) return PlainScan::kNeedsFullScan;
+  s.mantissa_end = pos;
+  if (pos < n) {
+    const unsigned char c = p[pos];
+    if (c >= 0x80) return PlainScan::kNeedsFullScan;  // may be a full-width letter or digit
+    if (c == 'e' || c == 'E' || c == 'd' || c == 'D') {
+      std::size_t at = pos + 1;
+      bool negative_exponent = false;
+      if (at < n && (p[at] == '-' || p[at] == '+')) {
+        negative_exponent = p[at] == '-';
+        ++at;
+      }
+      const std::size_t exp_begin = at;
+      std::int64_t value = 0;
+      while (at < n && (d = static_cast<unsigned>(p[at]) - '0') <= 9 && at - exp_begin < 4) {
+        value = value * 10 + d;
+        ++at;
+      }
+      if (at < n && p[at] >= 0x80) return PlainScan::kNeedsFullScan;
+      if (at < n && p[at] >= '0' && p[at] <= '9') return PlainScan::kNeedsFullScan;  // a longer exponent
+      if (at > exp_begin) {
+        exponent += negative_exponent ? -value : value;
+        pos = at;
+      }
+    }
+  }
+  s.has_digits = true;
+  s.significand = w;
+  s.exponent = exponent;
+  s.end = pos;
+  return PlainScan::kNumber;
+}
+
+[[gnu::always_inline]] inline ScannedNumber scan_any(std::string_view text) noexcept {
+  ScannedNumber s;
+  if (scan_plain(text, s) != PlainScan::kNeedsFullScan) return s;
+  return scan(text);
+}
+
+}  // namespace
+
+ScannedNumber scan_number(std::string_view text) noexcept { return scan_any(text); }
 
 namespace {
 
@@ -156,7 +313,7 @@ std::uint64_t assemble(std::uint64_t mantissa, int e) noexcept {
 // The power of five is exact for 0 <= q <= 55; otherwise its 128-bit
 // significand is truncated and the true product lies in (P, P + wn): the
 // rounding is settled unless that interval may reach a halfway point.
-Rounded round_product(std::uint64_t w, int q) noexcept {
+[[gnu::noinline]] Rounded round_product(std::uint64_t w, int q) noexcept {
   const int lz = std::countl_zero(w);
   const std::uint64_t wn = w << lz;
   const conv::PowerOfFive& t = conv::power_of_five(q);
@@ -193,6 +350,36 @@ Rounded round_product(std::uint64_t w, int q) noexcept {
     round_up = false;
   }
   return {round_up ? assemble(mantissa + 1, e) : below, below, true};
+}
+
+// The common case in one multiplication of 64 by 64 bits: w exact, the result
+// a normal double, and the rounding clear from the top 128 bits of the
+// product. Returns false when the full product must decide.
+[[gnu::always_inline]] inline bool round_fast(std::uint64_t w, int q, std::uint64_t& bits) noexcept {
+  const int lz = std::countl_zero(w);
+  const std::uint64_t wn = w << lz;
+  const conv::PowerOfFive& t = conv::power_of_five(q);
+  const conv::U128 f = conv::multiply_full(wn, t.hi);
+  // The full product is f * 2^64 + wn * t.lo (+ less than wn from the
+  // truncated power), so the true value of f lies in [f, f + 2^64]: f.hi may
+  // grow by one, no more.
+  const bool top_at_63 = (f.hi >> 63) != 0;
+  const int e = (top_at_63 ? 127 : 126) + 64 + t.binary_exponent + q - lz;
+  if (e < -1022 || e > 1023) return false;
+  const int shift = top_at_63 ? 11 : 10;  // keep 53 bits of f.hi
+  const std::uint64_t under_half_mask = (std::uint64_t{1} << (shift - 1)) - 1;
+  const std::uint64_t under_half = f.hi & under_half_mask;
+  const bool half_set = ((f.hi >> (shift - 1)) & 1u) != 0;
+  // With the half bit set the value is above the half (the true value is
+  // above f * 2^64 when the power is truncated) or, after a carry, right on
+  // the next double: up either way; only an exact power can put it on the
+  // half itself. With the half bit clear, a carry could reach the half.
+  const bool exact = q >= 0 && q <= conv::kMaxExactPowerOfFive;
+  const bool unclear = half_set ? exact && under_half == 0 : under_half == under_half_mask;
+  if (unclear) return false;
+  const std::uint64_t mantissa = (f.hi >> shift) + (half_set ? 1u : 0u);
+  bits = assemble(mantissa, e);
+  return true;
 }
 
 // Decides between the double `below` and the next one up by comparing the
@@ -233,31 +420,17 @@ std::uint64_t settle_exactly(const conv::BigUnsigned& digits, std::int64_t q, bo
 // first 800 digits and whether any non-zero digit follows settle every case.
 constexpr int kMaxExactDigits = 800;
 
-std::uint64_t magnitude_bits(const ScannedNumber& s, std::string_view text) noexcept {
-  const std::uint64_t w = s.significand;
-  // nd is about log10(w): w lies in (10^(nd - 1), 10^(nd + 1)).
-  const int nd = static_cast<int>((std::bit_width(w) * 1233) >> 12);
-  if (s.exponent + nd - 1 > 309) return kInfinityBits;
-  if (s.exponent + nd + 1 < -324) return 0;
-  const int q = static_cast<int>(s.exponent);
-
-  const Rounded r = round_product(w, q);
-  if (!s.truncated) {
-    if (r.settled) return r.nearest;
-  } else if (r.settled) {
-    // The value lies in [w, w + 1) * 10^q.
-    const Rounded r1 = round_product(w + 1, q);
-    if (r1.settled && r1.nearest == r.nearest) return r.nearest;
-  }
-
-  // The rare exact decision between r.below and the double after it.
+// The rare exact decision between `below` and the double after it, reading
+// up to 800 significant digits again from the text when there are more
+// than 19.
+[[gnu::noinline]] std::uint64_t settle_from_text(const ScannedNumber& s, std::string_view text,
+                                                 std::uint64_t below) noexcept {
   conv::BigUnsigned digits;
-  std::int64_t q_digits = q;
+  std::int64_t q_digits = s.exponent;
   bool sticky = false;
   if (!s.truncated) {
-    digits = conv::BigUnsigned(w);
+    digits = conv::BigUnsigned(s.significand);
   } else {
-    // Read up to 800 significant digits again from the text.
     FoldedReader rd(text.substr(0, s.mantissa_end));
     rd.advance(s.mantissa_begin);
     int n = 0;
@@ -287,21 +460,57 @@ std::uint64_t magnitude_bits(const ScannedNumber& s, std::string_view text) noex
     digits.add_small(chunk);
     q_digits = s.exponent + kMaxSignificandDigits - n;
   }
-  return settle_exactly(digits, q_digits, sticky, r.below);
+  return settle_exactly(digits, q_digits, sticky, below);
+}
+
+[[gnu::always_inline]] inline std::uint64_t magnitude_bits(const ScannedNumber& s, std::string_view text) noexcept {
+  const std::uint64_t w = s.significand;
+  // nd is about log10(w): w lies in (10^(nd - 1), 10^(nd + 1)).
+  const int nd = static_cast<int>((std::bit_width(w) * 1233) >> 12);
+  if (s.exponent + nd - 1 > 309) return kInfinityBits;
+  if (s.exponent + nd + 1 < -324) return 0;
+  const int q = static_cast<int>(s.exponent);
+
+  std::uint64_t bits = 0;
+  if (!s.truncated && round_fast(w, q, bits)) return bits;
+  const Rounded r = round_product(w, q);
+  if (!s.truncated) {
+    if (r.settled) return r.nearest;
+  } else if (r.settled) {
+    // The value lies in [w, w + 1) * 10^q.
+    const Rounded r1 = round_product(w + 1, q);
+    if (r1.settled && r1.nearest == r.nearest) return r.nearest;
+  }
+  return settle_from_text(s, text, r.below);
 }
 
 }  // namespace
 
-double convert_scanned(const ScannedNumber& s, std::string_view text) noexcept {
+namespace {
+
+[[gnu::always_inline]] inline double convert(const ScannedNumber& s, std::string_view text) noexcept {
   if (!s.has_digits) return 0.0;
   std::uint64_t bits = s.significand == 0 ? 0 : magnitude_bits(s, text);
   if (s.negative) bits |= kSignBit;
   return std::bit_cast<double>(bits);
 }
 
+}  // namespace
+
+double convert_scanned(const ScannedNumber& s, std::string_view text) noexcept { return convert(s, text); }
+
 double text_to_number(std::string_view text) noexcept {
-  const ScannedNumber s = scan_number(text);
-  return convert_scanned(s, text);
+  ScannedNumber s;
+  const PlainScan plain = scan_plain(text, s);
+  if (plain == PlainScan::kNoNumber) return 0.0;
+  if (plain == PlainScan::kNeedsFullScan) return convert(scan(text), text);
+  // The usual number, straight from the scan's locals.
+  std::uint64_t bits = 0;
+  if (s.significand != 0 && s.exponent >= conv::kMinPowerOfFive && s.exponent <= conv::kMaxPowerOfFive &&
+      round_fast(s.significand, static_cast<int>(s.exponent), bits)) {
+    return std::bit_cast<double>(s.negative ? bits | kSignBit : bits);
+  }
+  return convert(s, text);
 }
 
 double text_to_number(const char* text) noexcept {

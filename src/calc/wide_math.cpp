@@ -82,13 +82,11 @@ constexpr std::array<PowerOfFive, kTableSize> make_table() {
   return table;
 }
 
-constexpr std::array<PowerOfFive, kTableSize> kPowersOfFive = make_table();
-
 }  // namespace
 
-const PowerOfFive& power_of_five(int q) noexcept {
-  return kPowersOfFive[static_cast<std::size_t>(q - kMinPowerOfFive)];
-}
+// Built by the compiler: no start-up work, and a table that cannot drift
+// from how it is made.
+constexpr std::array<PowerOfFive, kTableSize> kPowersOfFive = make_table();
 
 BigUnsigned::BigUnsigned(std::uint64_t v) noexcept {
   limb_[0] = static_cast<std::uint32_t>(v);

@@ -69,8 +69,12 @@ inline constexpr int kMinPowerOfFive = -350;
 inline constexpr int kMaxPowerOfFive = 350;
 inline constexpr int kMaxExactPowerOfFive = 55;
 
+extern const std::array<PowerOfFive, kMaxPowerOfFive - kMinPowerOfFive + 1> kPowersOfFive;
+
 // 5^q for kMinPowerOfFive <= q <= kMaxPowerOfFive.
-const PowerOfFive& power_of_five(int q) noexcept;
+inline const PowerOfFive& power_of_five(int q) noexcept {
+  return kPowersOfFive[static_cast<std::size_t>(q - kMinPowerOfFive)];
+}
 
 // A fixed-size unsigned big integer for the rare exact comparisons: wide enough
 // for a 800-digit decimal significand scaled by any power of two or five that

@@ -333,9 +333,12 @@ void expect_matches_from_chars(const RandomText& t, long& mismatches) {
     // strtod's infinity or zero then (the program never sets a locale).
     want = std::strtod(t.plain.c_str(), nullptr);
   }
+  // Both ways in: the two stages, and the one call (which takes shortcuts).
   const ScannedNumber s = scan_number(t.decorated);
   const double got = convert_scanned(s, t.decorated);
-  if (std::bit_cast<std::uint64_t>(got) != std::bit_cast<std::uint64_t>(want) || s.end != t.end) {
+  const double direct = text_to_number(t.decorated);
+  if (std::bit_cast<std::uint64_t>(got) != std::bit_cast<std::uint64_t>(want) ||
+      std::bit_cast<std::uint64_t>(direct) != std::bit_cast<std::uint64_t>(want) || s.end != t.end) {
     if (++mismatches <= 10) {
       ADD_FAILURE() << testing::PrintToString(t.decorated) << " end " << s.end << " (want " << t.end << ") "
                     << std::hexfloat << got << " vs " << want << " from " << t.plain;
