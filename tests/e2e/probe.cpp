@@ -413,6 +413,10 @@ void Probe::start() {
   const auto ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
   main_ = search.found;
   thread_ = GetWindowThreadProcessId(main_, nullptr);
+  // Key presses go to the foreground window's focus: wait (briefly) until the
+  // activation has happened, so that the first keys do not race it. Whether
+  // it happened at all is for the scenarios to check.
+  wait_until([&] { return GetForegroundWindow() == main_ && focus() != nullptr; }, 2000);
   std::printf("started pid=%lu window_ms=%.1f\n", process_.dwProcessId, ms);
 }
 
