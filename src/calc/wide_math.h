@@ -16,19 +16,23 @@ struct U128 {
   std::uint64_t lo;
 };
 
-// The full 128-bit product of two 64-bit integers. 32-bit targets have no
-// 128-bit integer type, so they multiply by halves.
+// The full 128-bit product of two 64-bit integers from four 32-bit products:
+// what 32-bit targets use, having no 128-bit integer type.
+inline U128 multiply_full_by_halves(std::uint64_t a, std::uint64_t b) noexcept {
+  const std::uint64_t a_lo = a & 0xFFFFFFFFu, a_hi = a >> 32;
+  const std::uint64_t b_lo = b & 0xFFFFFFFFu, b_hi = b >> 32;
+  const std::uint64_t ll = a_lo * b_lo, lh = a_lo * b_hi, hl = a_hi * b_lo, hh = a_hi * b_hi;
+  const std::uint64_t mid = (ll >> 32) + (lh & 0xFFFFFFFFu) + (hl & 0xFFFFFFFFu);
+  return {hh + (lh >> 32) + (hl >> 32) + (mid >> 32), (mid << 32) | (ll & 0xFFFFFFFFu)};
+}
+
 inline U128 multiply_full(std::uint64_t a, std::uint64_t b) noexcept {
 #if defined(__SIZEOF_INT128__)
   __extension__ using Wide = unsigned __int128;
   const Wide p = static_cast<Wide>(a) * b;
   return {static_cast<std::uint64_t>(p >> 64), static_cast<std::uint64_t>(p)};
 #else
-  const std::uint64_t a_lo = a & 0xFFFFFFFFu, a_hi = a >> 32;
-  const std::uint64_t b_lo = b & 0xFFFFFFFFu, b_hi = b >> 32;
-  const std::uint64_t ll = a_lo * b_lo, lh = a_lo * b_hi, hl = a_hi * b_lo, hh = a_hi * b_hi;
-  const std::uint64_t mid = (ll >> 32) + (lh & 0xFFFFFFFFu) + (hl & 0xFFFFFFFFu);
-  return {hh + (lh >> 32) + (hl >> 32) + (mid >> 32), (mid << 32) | (ll & 0xFFFFFFFFu)};
+  return multiply_full_by_halves(a, b);
 #endif
 }
 

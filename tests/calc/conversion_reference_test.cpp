@@ -369,7 +369,8 @@ TEST(TextToNumberDifferential, TextsAtHalfwayPoints) {
       e = biased - 1075;
     }
     const Expansion half = expand(2 * f + 1, e - 1);
-    const std::string exponent = "e" + std::to_string(half.exponent);
+    std::string exponent = "e";
+    exponent += std::to_string(half.exponent);
     const std::string at = half.digits.substr(0, 1) + "." + half.digits.substr(1);
     const std::size_t cut = 2 + static_cast<std::size_t>(rng() % (half.digits.size() > 1 ? half.digits.size() - 1 : 1));
     for (const std::string& text : {at + exponent, at + "0000000000001" + exponent, at.substr(0, cut) + exponent}) {
