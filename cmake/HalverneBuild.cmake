@@ -33,7 +33,7 @@ else()
   include(GoogleTest)
 endif()
 
-# halverne_add_test(NAME SOURCES src... [LIBS lib...] [LABELS label...])
+# halverne_add_test(NAME SOURCES src... [LIBS lib...] [LABELS label])
 # One test binary. Natively each GoogleTest case becomes its own CTest test;
 # cross-built binaries run whole under the emulator (one CTest test each), so
 # that Wine is not started once per case.
