@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <set>
+#include <string>
 #include <vector>
 
 #include "bench_summary.h"
@@ -20,16 +22,23 @@ class CollectingReporter : public benchmark::ConsoleReporter {
   explicit CollectingReporter(Results& results) : results_(results) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
+    // One figure per benchmark: the median when repeated, else the run.
     for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      if (run.error_occurred) continue;
       const double ns = run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      results_[run.benchmark_name()] = ns;
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        results_[run.run_name.str()] = ns;
+        medians_.insert(run.run_name.str());
+      } else if (run.run_type == Run::RT_Iteration && medians_.count(run.run_name.str()) == 0) {
+        results_[run.run_name.str()] = ns;
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }
 
  private:
   Results& results_;
+  std::set<std::string> medians_;
 };
 
 }  // namespace

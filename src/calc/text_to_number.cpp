@@ -107,7 +107,7 @@ inline bool read_eight_digits(const unsigned char* p, std::uint64_t& value) noex
     s.has_digits = true;
     // Eight at once unless they would straddle the 19th significant digit.
     const bool whole_block = digits <= kMaxSignificandDigits - 8 || digits == kMaxSignificandDigits;
-    if (whole_block && pos + 8 <= n && read_eight_digits(bytes + pos, eight)) {
+    if (whole_block && len == 1 && pos + 8 <= n && read_eight_digits(bytes + pos, eight)) {
       if (digits < kMaxSignificandDigits) {
         s.significand = s.significand * kTen8 + eight;
         digits += 8;
@@ -142,7 +142,7 @@ inline bool read_eight_digits(const unsigned char* p, std::uint64_t& value) noex
     while (is_digit(c)) {
       s.has_digits = true;
       const bool whole_block = digits <= kMaxSignificandDigits - 8 || digits == kMaxSignificandDigits;
-      if (whole_block && pos + 8 <= n && read_eight_digits(bytes + pos, eight)) {
+      if (whole_block && len == 1 && pos + 8 <= n && read_eight_digits(bytes + pos, eight)) {
         if (digits < kMaxSignificandDigits) {
           s.significand = s.significand * kTen8 + eight;
           digits += 8;
