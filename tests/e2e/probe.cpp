@@ -35,9 +35,10 @@
 //   exit-code N                wait until the process has ended with exit code N
 //   set-text NAME "T"          a program write of the control's text (WM_SETTEXT)
 //   set-weights N              N program writes into 编辑框2 (WM_SETTEXT), alternating two weights
-//   resources                  print handles=, gdi=, user= of the process
+//   resources                  print the process's handles (handles=, system_handles=),
+//                              windows=, gdi= and user= (Wine answers 0 for some)
 //   memory                     print working_set= and private= (bytes) of the process
-//   cpu                        print cpu_ms= (kernel + user time) of the process
+//   cpu                        print cpu_ms= (kernel + user time; Wine may answer 0)
 //   window-rect                print the main window's outer rectangle
 //   banner-at X                wait until the banner label's left is X
 //   signal FILE                create FILE (a Windows path)
@@ -676,7 +677,7 @@ std::wstring parse_text(const std::string& token) {
     }
     const wchar_t e = raw[++i];
     if (e == L't') out += L'\t';
-    else if (e == L'u' && i + 4 < raw.size() + 0) {
+    else if (e == L'u' && i + 4 < raw.size()) {
       out += static_cast<wchar_t>(std::stoi(utf8(raw.substr(i + 1, 4)), nullptr, 16));
       i += 4;
     } else out += e;
