@@ -13,12 +13,15 @@
 # Not a test: the figures depend on the machine. Uses the win64 build.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 bash scripts/install-deps.sh || exit 1
 # HALVERNE_BUILD_DIR: another build folder of the win64 preset.
 build=${HALVERNE_BUILD_DIR:-$root/build/win64}
-cmake --preset win64 -B "$build" >/dev/null && cmake --build "$build" --target halverne halverne_probe minimal_window >/dev/null || {
-  echo "the build failed" >&2; exit 1; }
+if ! { cmake --preset win64 -B "$build" >/dev/null &&
+        cmake --build "$build" --target halverne halverne_probe minimal_window >/dev/null; }; then
+  echo "the build failed; see: cmake --build $build" >&2
+  exit 1
+fi
 probe=$build/tests/e2e/halverne_probe.exe
 
 # shellcheck disable=SC1091

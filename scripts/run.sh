@@ -9,7 +9,7 @@
 #   given), closes the program and prints where the picture is.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 
 case "$(uname -s)" in
   MINGW* | MSYS* | CYGWIN*)

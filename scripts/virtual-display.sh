@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that need an X display of their own (the e2e
 # fixture, scripts/run.sh without a display, scripts/measure.sh).
 #
@@ -20,7 +21,8 @@ halverne_start_xvfb() {
     # Another Xvfb may have taken the number meanwhile; then ours has ended.
     if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
       export DISPLAY=":$n"
-      XVFB_PID=$pid
+      XVFB_PID=$pid  # for the caller
+      export XVFB_PID
       return 0
     fi
   done

@@ -13,6 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 # Kills the Wine processes of this prefix that run the program or the probe
 # and are still there, by their ids.
+# shellcheck disable=SC2317  # called by the EXIT trap
 leftovers() {
   local pid
   for pid in $(pgrep -f -- "$(basename "$program")|$(basename "$probe")"); do
