@@ -32,6 +32,7 @@
 //   paste "T"                  put T on the clipboard and press Ctrl+V
 //   paste-repeat "T" N "F"     the same with T followed by N times F
 //   close                      post WM_CLOSE to the main window
+//   click-close                click the caption's close button
 //   exit-code N                wait until the process has ended with exit code N
 //   set-text NAME "T"          a program write of the control's text (WM_SETTEXT)
 //   set-weights N              N program writes into 编辑框2 (WM_SETTEXT), alternating two weights
@@ -294,6 +295,7 @@ void key_spec(const std::string& spec) {
       {"Home", VK_HOME},   {"End", VK_END},    {"Left", VK_LEFT},    {"Right", VK_RIGHT},
       {"Delete", VK_DELETE}, {"F4", VK_F4},    {"V", 'V'},           {"C", 'C'},
       {"X", 'X'},          {"Z", 'Z'},         {"A", 'A'},           {"F1", VK_F1},
+      {"Space", VK_SPACE},
   };
   std::vector<WORD> modifiers;
   std::string rest = spec;
@@ -893,6 +895,19 @@ void Probe::run(const std::vector<std::string>& args) {
     for (int i = number(args[2]); i > 0; --i) text += fill;
     put_on_clipboard(text);
     key_spec("Ctrl+V");
+  } else if (c == "click-close") {
+    need(args, 0);
+    // The close button is wherever the window answers HTCLOSE: searched
+    // along the caption from the right.
+    const RECT r = outer_rect(main());
+    long sx = 0, sy = 0, n = 0;
+    for (int y = r.top; y < std::min<int>(r.bottom, r.top + 40); y += 2)
+      for (int x = std::max<int>(r.left, r.right - 80); x < r.right; x += 2) {
+        const auto at = static_cast<LPARAM>((static_cast<unsigned>(y) << 16) | (static_cast<unsigned>(x) & 0xffffu));
+        if (send(main(), WM_NCHITTEST, 0, at, "WM_NCHITTEST") == HTCLOSE) sx += x, sy += y, ++n;
+      }
+    if (n == 0) fail("no close button on the caption");
+    click_at({sx / n, sy / n});  // its middle
   } else if (c == "close") {
     need(args, 0);
     if (!PostMessageW(main(), WM_CLOSE, 0, 0)) fail("cannot post WM_CLOSE");
