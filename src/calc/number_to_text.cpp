@@ -32,10 +32,6 @@ std::uint64_t exact_floor(std::uint64_t f, int e, int k, std::uint64_t estimate)
   return lhs.compare(rhs) >= 0 ? estimate + 1 : estimate;
 }
 
-}  // namespace
-
-namespace {
-
 // Works on the bits: on 32-bit x86 a double passed through the x87 stack
 // could be altered (a signalling NaN, for one); integers are not.
 ExactDigits exact_digits_of_bits(std::uint64_t bits) noexcept {
