@@ -69,8 +69,10 @@ inline bool read_eight_digits(const unsigned char* p, std::uint64_t& value) noex
   return true;
 }
 
-// The scan, inlined into text_to_number so that its result stays in registers.
-[[gnu::always_inline]] inline ScannedNumber scan(std::string_view text) noexcept {
+// The full scan, for texts that the plain one below leaves (full-width forms,
+// more than 19 digits, long exponents): kept out of line so that the plain
+// path stays small.
+[[gnu::noinline]] ScannedNumber scan(std::string_view text) noexcept {
   ScannedNumber s;
   FoldedReader r(text);
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
