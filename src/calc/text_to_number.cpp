@@ -501,18 +501,29 @@ namespace {
 
 double convert_scanned(const ScannedNumber& s, std::string_view text) noexcept { return convert(s, text); }
 
+namespace {
+
+// Everything but the usual number, out of line so that the usual path keeps
+// its few values in registers.
+[[gnu::noinline]] double text_to_number_in_full(std::string_view text) noexcept {
+  return convert(scan_any(text), text);
+}
+
+}  // namespace
+
 double text_to_number(std::string_view text) noexcept {
   ScannedNumber s;
   const PlainScan plain = scan_plain(text, s);
   if (plain == PlainScan::kNoNumber) return 0.0;
-  if (plain == PlainScan::kNeedsFullScan) return convert(scan(text), text);
   // The usual number, straight from the scan's locals.
-  std::uint64_t bits = 0;
-  if (s.significand != 0 && s.exponent >= conv::kMinPowerOfFive && s.exponent <= conv::kMaxPowerOfFive &&
-      round_fast(s.significand, static_cast<int>(s.exponent), bits)) {
-    return std::bit_cast<double>(s.negative ? bits | kSignBit : bits);
+  if (plain == PlainScan::kNumber) {
+    std::uint64_t bits = 0;  // a zero mantissa gives a zero with the sign read
+    if (s.significand == 0 || (s.exponent >= conv::kMinPowerOfFive && s.exponent <= conv::kMaxPowerOfFive &&
+                               round_fast(s.significand, static_cast<int>(s.exponent), bits))) {
+      return std::bit_cast<double>(s.negative ? bits | kSignBit : bits);
+    }
   }
-  return convert(s, text);
+  return text_to_number_in_full(text);
 }
 
 double text_to_number(const char* text) noexcept {
