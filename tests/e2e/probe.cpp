@@ -33,6 +33,8 @@
 //   paste-repeat "T" N "F"     the same with T followed by N times F
 //   close                      post WM_CLOSE to the main window
 //   click-close                click the caption's close button
+//   other-window               show a window of the probe's own and click it (another program)
+//   click-caption              click the main window's caption bar
 //   exit-code N                wait until the process has ended with exit code N
 //   set-text NAME "T"          a program write of the control's text (WM_SETTEXT)
 //   set-weights N              N program writes into 编辑框2 (WM_SETTEXT), alternating two weights
@@ -106,13 +108,29 @@ std::string show(std::wstring_view text) {
   return out;
 }
 
+// Waits, keeping the probe's own window (if any) answering: activating
+// another program's window sends messages to ours.
+void pause(DWORD ms) {
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+    if (left <= 0) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+  }
+}
+
 template <class Condition>
 bool wait_until(Condition condition, int timeout_ms) {
   const auto end = Clock::now() + std::chrono::milliseconds(timeout_ms);
   for (;;) {
     if (condition()) return true;
     if (Clock::now() >= end) return false;
-    Sleep(5);
+    pause(5);
   }
 }
 
@@ -258,7 +276,7 @@ void send_inputs(std::vector<INPUT> inputs) {
   const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   if (sent != inputs.size()) fail("SendInput sent " + std::to_string(sent) + " of " +
                                   std::to_string(inputs.size()) + " events");
-  Sleep(15);  // lets the events reach the program in their order
+  pause(15);  // lets the events reach the program in their order
 }
 
 void press(WORD vk, std::vector<WORD> modifiers) {
@@ -375,6 +393,7 @@ class Probe {
   std::wstring title_;
   PROCESS_INFORMATION process_{};
   HWND main_ = nullptr;
+  HWND other_ = nullptr;
   DWORD thread_ = 0;
   std::map<std::string, HWND> controls_;
 };
@@ -734,7 +753,7 @@ void Probe::run(const std::vector<std::string>& args) {
     start();
   } else if (c == "sleep") {
     need(args, 1);
-    Sleep(static_cast<DWORD>(number(args[1])));
+    pause(static_cast<DWORD>(number(args[1])));
   } else if (c == "screen") {
     need(args, 2);
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
@@ -908,6 +927,32 @@ void Probe::run(const std::vector<std::string>& args) {
       }
     if (n == 0) fail("no close button on the caption");
     click_at({sx / n, sy / n});  // its middle
+  } else if (c == "other-window") {
+    need(args, 0);
+    // A window of the probe's own, made the foreground window by a click,
+    // as when the user turns to another program.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    wc.lpszClassName = L"HalverneProbeWindow";
+    RegisterClassW(&wc);
+    if (other_ == nullptr)
+      other_ = CreateWindowExW(0, wc.lpszClassName, L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               20, 20, 240, 160, nullptr, nullptr, wc.hInstance, nullptr);
+    if (other_ == nullptr) fail("cannot create a window of the probe's own");
+    pause(200);
+    RECT r = outer_rect(other_);
+    click_at({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    if (!wait_until([&] { return GetForegroundWindow() == other_; }, 3000))
+      fail("the other window did not become the foreground window");
+  } else if (c == "click-caption") {
+    need(args, 0);
+    const RECT r = outer_rect(main());
+    POINT origin{0, 0};
+    ClientToScreen(main(), &origin);
+    // the middle of the caption bar, between the frame and the client area
+    click_at({(r.left + r.right) / 2, (r.top + origin.y) / 2 + 1});
   } else if (c == "close") {
     need(args, 0);
     if (!PostMessageW(main(), WM_CLOSE, 0, 0)) fail("cannot post WM_CLOSE");
