@@ -36,8 +36,7 @@ cleanup() {
 trap cleanup EXIT
 halverne_start_xvfb "$work/xvfb.log" || exit 1
 xvfb_pid=$XVFB_PID
-prefix_key=$(md5sum scripts/wine-env.sh | cut -c1-8)
-export HALVERNE_WINEPREFIX=${XDG_CACHE_HOME:-$HOME/.cache}/halverne/wine64-virtual-$prefix_key
+halverne_virtual_prefix
 # shellcheck disable=SC1091
 . scripts/wine-env.sh
 halverne_wine_prefix

@@ -37,3 +37,18 @@ halverne_stop_pid() {
   for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
   kill -9 "$pid" 2>/dev/null || true
 }
+
+# halverne_virtual_prefix: chooses the Wine prefix for programs on a virtual
+# display (exports HALVERNE_WINEPREFIX, before wine-env.sh is sourced). It is
+# kept between runs and made anew when the Wine settings in wine-env.sh
+# change; the prefixes of earlier settings are removed.
+halverne_virtual_prefix() {
+  local scripts key base old
+  scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+  key=$(md5sum "$scripts/wine-env.sh" | cut -c1-8)
+  base=${XDG_CACHE_HOME:-$HOME/.cache}/halverne
+  for old in "$base"/wine64-virtual-*; do
+    [ -d "$old" ] && [ "$old" != "$base/wine64-virtual-$key" ] && rm -rf "$old"
+  done
+  export HALVERNE_WINEPREFIX=$base/wine64-virtual-$key
+}
