@@ -39,11 +39,6 @@ class NoEvents final : public WindowEvents {
 };
 NoEvents no_events;
 
-bool is_edit(HWND hwnd) {
-  wchar_t name[16] = {};
-  return GetClassNameW(hwnd, name, 16) > 0 && lstrcmpiW(name, kEditClass) == 0;
-}
-
 std::wstring window_text(HWND hwnd) {
   std::wstring text;
   const int length = GetWindowTextLengthW(hwnd);
@@ -136,7 +131,7 @@ bool Win32WindowSystem::parent_notification(UINT msg, WPARAM wparam, LPARAM lpar
       // EN_CHANGE: once per user change, after the new text is in the box.
       if (high_word(wparam) == EN_CHANGE && lparam != 0) {
         const auto edit = reinterpret_cast<HWND>(lparam);
-        if (!creating_edit_ && edit != own_write_) sink_->edit_changed(to_ref(edit));
+        if (!creating_edit_) sink_->edit_changed(to_ref(edit));
         result = 0;
         return true;
       }
@@ -297,12 +292,6 @@ WindowRef Win32WindowSystem::create_window(const WindowDesign& design, Rect oute
   // window too, they answer WM_GETICON, which other programs ask.
   SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_icon_));
   SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
-  RECT made;
-  if (GetWindowRect(hwnd, &made) &&
-      (made.right - made.left != outer.width || made.bottom - made.top != outer.height)) {
-    SetWindowPos(hwnd, nullptr, outer.left, outer.top, outer.width, outer.height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  }
   return to_ref(hwnd);
 }
 
@@ -406,20 +395,10 @@ void Win32WindowSystem::move(WindowRef window, Rect outer) {
 Text Win32WindowSystem::text(WindowRef window) { return narrow(window_text(to_hwnd(window))); }
 
 void Win32WindowSystem::set_text(WindowRef window, const Text& text) {
-  const HWND hwnd = to_hwnd(window);
-  const std::wstring wide = widen(text);
-  if (!is_edit(hwnd)) {
-    SetWindowTextW(hwnd, wide.c_str());
-    rethrow_pending();
-    return;
-  }
-  // The box's own change report is dropped; exactly one report follows once
-  // the text is in place, whether or not the text changed.
-  const HWND outer_write = std::exchange(own_write_, hwnd);
-  SetWindowTextW(hwnd, wide.c_str());
-  own_write_ = outer_write;
+  // An edit box reports this write through EN_CHANGE like any other change;
+  // the frame, which asked for the write, knows to drop that report.
+  SetWindowTextW(to_hwnd(window), widen(text).c_str());
   rethrow_pending();
-  sink_->edit_changed(window);
 }
 
 void Win32WindowSystem::set_focus(WindowRef control) {

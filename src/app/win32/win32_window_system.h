@@ -90,9 +90,8 @@ class Win32WindowSystem final : public WindowSystem {
   HICON large_icon_ = nullptr;
   HICON small_icon_ = nullptr;
   MSG message_{};
-  // Change reports of this edit box are dropped while the program writes it;
-  // while an edit box is being created, those of every edit box are.
-  HWND own_write_ = nullptr;
+  // While an edit box is being created, with its design text, its change
+  // reports are no changes of the user's and are dropped.
   bool creating_edit_ = false;
   std::exception_ptr pending_;
 };
