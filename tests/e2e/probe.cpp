@@ -27,7 +27,7 @@
 //   banner-start               the banner stands near the right edge, beyond the client area
 //   banner-pass                one pass: one pixel left per change, wrap to the outer width
 //   type "T"                   type T with real key presses
-//   key SPEC                   one key press: Tab, Shift+Tab, Esc, Shift+Esc, Enter,
+//   key CHORD                  one key press: Tab, Shift+Tab, Esc, Shift+Esc, Enter,
 //                              Backspace, Home, End, Alt+F4, Ctrl+V, ...
 //   paste "T"                  put T on the clipboard and press Ctrl+V
 //   paste-repeat "T" N "F"     the same with T followed by N times F
@@ -307,7 +307,7 @@ void type_char(wchar_t c) {
   send_inputs({down, up});
 }
 
-void key_spec(const std::string& spec) {
+void press_chord(const std::string& chord) {
   static const std::map<std::string, WORD> keys = {
       {"Tab", VK_TAB},     {"Esc", VK_ESCAPE}, {"Enter", VK_RETURN}, {"Backspace", VK_BACK},
       {"Home", VK_HOME},   {"End", VK_END},    {"Left", VK_LEFT},    {"Right", VK_RIGHT},
@@ -316,7 +316,7 @@ void key_spec(const std::string& spec) {
       {"Space", VK_SPACE},
   };
   std::vector<WORD> modifiers;
-  std::string rest = spec;
+  std::string rest = chord;
   for (;;) {
     const auto plus = rest.find('+');
     if (plus == std::string::npos) break;
@@ -902,18 +902,18 @@ void Probe::run(const std::vector<std::string>& args) {
     for (wchar_t ch : parse_text(args[1])) type_char(ch);
   } else if (c == "key") {
     need(args, 1);
-    key_spec(args[1]);
+    press_chord(args[1]);
   } else if (c == "paste") {
     need(args, 1);
     put_on_clipboard(parse_text(args[1]));
-    key_spec("Ctrl+V");
+    press_chord("Ctrl+V");
   } else if (c == "paste-repeat") {
     need(args, 3);
     std::wstring text = parse_text(args[1]);
     const std::wstring fill = parse_text(args[3]);
     for (int i = number(args[2]); i > 0; --i) text += fill;
     put_on_clipboard(text);
-    key_spec("Ctrl+V");
+    press_chord("Ctrl+V");
   } else if (c == "click-close") {
     need(args, 0);
     // The close button is wherever the window answers HTCLOSE: searched
