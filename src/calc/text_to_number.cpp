@@ -99,37 +99,40 @@ inline bool read_eight_digits(const unsigned char* p, std::uint64_t& value) noex
   std::int64_t exponent = 0;
   std::uint64_t eight = 0;
   constexpr std::uint64_t kTen8 = 100'000'000;
-  // The integer part: leading zeros, then significant digits, eight at a
-  // time where the bytes allow.
+  // A run of digits: kept in the significand while it has room, beyond that
+  // only remembered as non-zero. Kept digits of the fraction and dropped
+  // digits of the integer part are what move the decimal exponent.
+  auto take_digits = [&](bool in_fraction) {
+    while (is_digit(c)) {
+      s.has_digits = true;
+      // Eight at once unless they would straddle the 19th significant digit.
+      const bool whole_block = digits <= kMaxSignificandDigits - 8 || digits == kMaxSignificandDigits;
+      const bool block = whole_block && len == 1 && pos + 8 <= n && read_eight_digits(bytes + pos, eight);
+      const int count = block ? 8 : 1;
+      const std::uint64_t value = block ? eight : static_cast<unsigned>(c - '0');
+      if (digits < kMaxSignificandDigits) {
+        s.significand = s.significand * (block ? kTen8 : 10) + value;
+        digits += count;
+        if (in_fraction) exponent -= count;
+      } else {
+        s.truncated = s.truncated || value != 0;
+        if (!in_fraction) exponent += count;
+      }
+      if (block) {
+        pos += 8;
+        c = r.at(pos, len);
+      } else {
+        next();
+      }
+    }
+  };
+
+  // The integer part: leading zeros, then significant digits.
   while (c == '0') {
     s.has_digits = true;
     next();
   }
-  while (is_digit(c)) {
-    s.has_digits = true;
-    // Eight at once unless they would straddle the 19th significant digit.
-    const bool whole_block = digits <= kMaxSignificandDigits - 8 || digits == kMaxSignificandDigits;
-    if (whole_block && len == 1 && pos + 8 <= n && read_eight_digits(bytes + pos, eight)) {
-      if (digits < kMaxSignificandDigits) {
-        s.significand = s.significand * kTen8 + eight;
-        digits += 8;
-      } else {
-        s.truncated = s.truncated || eight != 0;
-        exponent += 8;
-      }
-      pos += 8;
-      c = r.at(pos, len);
-      continue;
-    }
-    if (digits < kMaxSignificandDigits) {
-      s.significand = s.significand * 10 + static_cast<unsigned>(c - '0');
-      ++digits;
-    } else {
-      s.truncated = s.truncated || c != '0';
-      ++exponent;
-    }
-    next();
-  }
+  take_digits(false);
   // The fraction: leading zeros count only in the exponent while no
   // significant digit has come.
   if (c == '.') {
@@ -141,30 +144,7 @@ inline bool read_eight_digits(const unsigned char* p, std::uint64_t& value) noex
         next();
       }
     }
-    while (is_digit(c)) {
-      s.has_digits = true;
-      const bool whole_block = digits <= kMaxSignificandDigits - 8 || digits == kMaxSignificandDigits;
-      if (whole_block && len == 1 && pos + 8 <= n && read_eight_digits(bytes + pos, eight)) {
-        if (digits < kMaxSignificandDigits) {
-          s.significand = s.significand * kTen8 + eight;
-          digits += 8;
-          exponent -= 8;
-        } else {
-          s.truncated = s.truncated || eight != 0;
-        }
-        pos += 8;
-        c = r.at(pos, len);
-        continue;
-      }
-      if (digits < kMaxSignificandDigits) {
-        s.significand = s.significand * 10 + static_cast<unsigned>(c - '0');
-        ++digits;
-        --exponent;
-      } else {
-        s.truncated = s.truncated || c != '0';
-      }
-      next();
-    }
+    take_digits(true);
   }
   r.advance(pos - r.pos());
   if (!s.has_digits) return ScannedNumber{};
