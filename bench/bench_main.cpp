@@ -25,7 +25,8 @@ class CollectingReporter : public benchmark::ConsoleReporter {
     // One figure per benchmark: the median when repeated, else the run.
     for (const Run& run : runs) {
       if (run.error_occurred) continue;
-      const double ns = run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      const double ns =
+          run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
       if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
         results_[run.run_name.str()] = ns;
         medians_.insert(run.run_name.str());

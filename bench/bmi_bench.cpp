@@ -37,18 +37,21 @@ void weight_change(benchmark::State& state) {
     ws.journal = true;
   });
   ws.press(KeyPress::Key::escape);
-  if (ws.run_process([&] { return frame.run(); }) != 0) state.SkipWithError("the program did not end normally");
+  if (ws.run_process([&] { return frame.run(); }) != 0)
+    state.SkipWithError("the program did not end normally");
   if (ws.text_of(Control::编辑框3) != results[last]) state.SkipWithError("wrong result in 编辑框3");
 }
 
 void print_goal(const Results& r) {
   const auto it = r.find(kName);
   if (it == r.end()) return;  // filtered out of this run
-  std::printf("\nWeight-box handler over the fake: %.0f ns CPU per weight change (goal < %.0f ns)\n", it->second,
-              kGoalNs);
+  std::printf(
+      "\nWeight-box handler over the fake: %.0f ns CPU per weight change (goal < %.0f ns)\n",
+      it->second, kGoalNs);
 }
 
-const int registered = (benchmark::RegisterBenchmark(kName, weight_change), register_summary(print_goal));
+const int registered =
+    (benchmark::RegisterBenchmark(kName, weight_change), register_summary(print_goal));
 
 }  // namespace
 }  // namespace halverne::bench

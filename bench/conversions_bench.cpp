@@ -38,7 +38,8 @@ Texts make_texts(const std::vector<std::string>& list) {
     t.buffer += s;
     t.buffer += '\0';
   }
-  for (std::size_t i = 0; i < list.size(); ++i) t.views.emplace_back(t.buffer.data() + offsets[i], list[i].size());
+  for (std::size_t i = 0; i < list.size(); ++i)
+    t.views.emplace_back(t.buffer.data() + offsets[i], list[i].size());
   return t;
 }
 
@@ -63,11 +64,12 @@ const InputSet& bmi_set() {
     for (int i = 0; i < 4096; ++i) {
       const int cm = 140 + static_cast<int>(rng() % 71);
       const int dg = 300 + static_cast<int>(rng() % 1201);
-      const double h = text_to_number(std::to_string(cm / 100) + "." + std::to_string(cm % 100 / 10) +
-                                      std::to_string(cm % 10));
+      const double h = text_to_number(std::to_string(cm / 100) + "." +
+                                      std::to_string(cm % 100 / 10) + std::to_string(cm % 10));
       const double w = text_to_number(std::to_string(dg / 10) + "." + std::to_string(dg % 10));
       s.values.push_back(w / (h * h));
-      texts.push_back(i % 2 == 0 ? std::to_string(cm / 100) + "." + std::to_string(cm % 100) : std::to_string(dg / 10) + "." + std::to_string(dg % 10));
+      texts.push_back(i % 2 == 0 ? std::to_string(cm / 100) + "." + std::to_string(cm % 100)
+                                 : std::to_string(dg / 10) + "." + std::to_string(dg % 10));
     }
     s.texts = make_texts(texts);
     return s;
@@ -79,16 +81,70 @@ const InputSet& bmi_set() {
 const InputSet& table_set() {
   static const InputSet set = [] {
     InputSet s;
-    s.values = {22.857142857142858, -22.857142857142858, 23.437499999999996, 2.2857142857142856,
-                0.1111111111111111, 0.002285714285714286, 0.0001, 0.00001, 0.00012345678901234, 1e-10, 0.5, 100,
-                123456789012.34, 1234567890123.4, 9999999999999, 10000000000000, 12345678901234, 99999999999999,
-                9.99999999999995, 1.2345678901235, 487.07632660815, 1.7976931348623157e308, 5e-324, 0.0, -0.0,
-                std::bit_cast<double>(0x7FF0000000000000ull), std::bit_cast<double>(0xFFF0000000000000ull),
+    s.values = {22.857142857142858,
+                -22.857142857142858,
+                23.437499999999996,
+                2.2857142857142856,
+                0.1111111111111111,
+                0.002285714285714286,
+                0.0001,
+                0.00001,
+                0.00012345678901234,
+                1e-10,
+                0.5,
+                100,
+                123456789012.34,
+                1234567890123.4,
+                9999999999999,
+                10000000000000,
+                12345678901234,
+                99999999999999,
+                9.99999999999995,
+                1.2345678901235,
+                487.07632660815,
+                1.7976931348623157e308,
+                5e-324,
+                0.0,
+                -0.0,
+                std::bit_cast<double>(0x7FF0000000000000ull),
+                std::bit_cast<double>(0xFFF0000000000000ull),
                 std::bit_cast<double>(0xFFF8000000000000ull)};
-    s.texts = make_texts({"70", "1.75", "  1.75", "\t\n1.5", "+1.75", "-1.75", ".5", "5.", "0012.50", "1.75m", "1,75",
-                          "1 000", "1.2.3", "1e2", "1E+2", "1d2", "1D-2", "1e", "1e+", "e5", "", "abc", "-", ".",
-                          "+-1", "0x1A", "-0", "\xA3\xB1\xA3\xAE\xA3\xB7\xA3\xB5", "\xA1\xA1" "1.75", "\xA3\xAD\xA3\xB1",
-                          "\xC6\xDF\xCA\xAE", "1e400", "-1e400", "1e-400", "1e-310"});
+    s.texts = make_texts({"70",
+                          "1.75",
+                          "  1.75",
+                          "\t\n1.5",
+                          "+1.75",
+                          "-1.75",
+                          ".5",
+                          "5.",
+                          "0012.50",
+                          "1.75m",
+                          "1,75",
+                          "1 000",
+                          "1.2.3",
+                          "1e2",
+                          "1E+2",
+                          "1d2",
+                          "1D-2",
+                          "1e",
+                          "1e+",
+                          "e5",
+                          "",
+                          "abc",
+                          "-",
+                          ".",
+                          "+-1",
+                          "0x1A",
+                          "-0",
+                          "\xA3\xB1\xA3\xAE\xA3\xB7\xA3\xB5",
+                          "\xA1\xA1"
+                          "1.75",
+                          "\xA3\xAD\xA3\xB1",
+                          "\xC6\xDF\xCA\xAE",
+                          "1e400",
+                          "-1e400",
+                          "1e-400",
+                          "1e-310"});
     return s;
   }();
   return set;
@@ -148,7 +204,8 @@ std::size_t printf_13g(double x, char* out) {
   return static_cast<std::size_t>(std::snprintf(out, 64, "%.13g", x));
 }
 std::size_t to_chars_16(double x, char* out) {
-  return static_cast<std::size_t>(std::to_chars(out, out + 64, x, std::chars_format::scientific, 16).ptr - out);
+  return static_cast<std::size_t>(
+      std::to_chars(out, out + 64, x, std::chars_format::scientific, 16).ptr - out);
 }
 
 double parse_ours(std::string_view t) { return text_to_number(t); }
@@ -167,13 +224,27 @@ void register_all() {
     const auto set = kSets[s];
     const std::string n2t = std::string("number_to_text/") + kSetNames[s] + "/";
     const std::string t2n = std::string("text_to_number/") + kSetNames[s] + "/";
-    benchmark::RegisterBenchmark((n2t + "halverne").c_str(), [set](benchmark::State& st) { run_number_to_text(st, set(), ours); });
-    benchmark::RegisterBenchmark((n2t + "halverne_text").c_str(), [set](benchmark::State& st) { run_number_to_text(st, set(), ours_text); });
-    benchmark::RegisterBenchmark((n2t + "snprintf_13g").c_str(), [set](benchmark::State& st) { run_number_to_text(st, set(), printf_13g); });
-    benchmark::RegisterBenchmark((n2t + "to_chars_sci16").c_str(), [set](benchmark::State& st) { run_number_to_text(st, set(), to_chars_16); });
-    benchmark::RegisterBenchmark((t2n + "halverne").c_str(), [set](benchmark::State& st) { run_text_to_number(st, set(), parse_ours); });
-    benchmark::RegisterBenchmark((t2n + "strtod").c_str(), [set](benchmark::State& st) { run_text_to_number(st, set(), parse_strtod); });
-    benchmark::RegisterBenchmark((t2n + "from_chars").c_str(), [set](benchmark::State& st) { run_text_to_number(st, set(), parse_from_chars); });
+    benchmark::RegisterBenchmark((n2t + "halverne").c_str(), [set](benchmark::State& st) {
+      run_number_to_text(st, set(), ours);
+    });
+    benchmark::RegisterBenchmark((n2t + "halverne_text").c_str(), [set](benchmark::State& st) {
+      run_number_to_text(st, set(), ours_text);
+    });
+    benchmark::RegisterBenchmark((n2t + "snprintf_13g").c_str(), [set](benchmark::State& st) {
+      run_number_to_text(st, set(), printf_13g);
+    });
+    benchmark::RegisterBenchmark((n2t + "to_chars_sci16").c_str(), [set](benchmark::State& st) {
+      run_number_to_text(st, set(), to_chars_16);
+    });
+    benchmark::RegisterBenchmark((t2n + "halverne").c_str(), [set](benchmark::State& st) {
+      run_text_to_number(st, set(), parse_ours);
+    });
+    benchmark::RegisterBenchmark((t2n + "strtod").c_str(), [set](benchmark::State& st) {
+      run_text_to_number(st, set(), parse_strtod);
+    });
+    benchmark::RegisterBenchmark((t2n + "from_chars").c_str(), [set](benchmark::State& st) {
+      run_text_to_number(st, set(), parse_from_chars);
+    });
   }
 }
 
@@ -182,16 +253,19 @@ void print_ratios(const Results& r) {
     const auto it = r.find(name);
     return it == r.end() ? 0.0 : it->second;
   };
-  std::printf("\nRatios (CPU time per conversion; goals: snprintf/ours >= 5, ours/to_chars <= 1.5,\n"
-              "strtod/ours >= 3, ours/from_chars <= 1.5)\n");
-  std::printf("%-8s %12s %12s %12s %12s\n", "set", "snprintf/n2t", "n2t/to_chars", "strtod/t2n", "t2n/from_chars");
+  std::printf(
+      "\nRatios (CPU time per conversion; goals: snprintf/ours >= 5, ours/to_chars <= 1.5,\n"
+      "strtod/ours >= 3, ours/from_chars <= 1.5)\n");
+  std::printf("%-8s %12s %12s %12s %12s\n", "set", "snprintf/n2t", "n2t/to_chars", "strtod/t2n",
+              "t2n/from_chars");
   for (const char* set : kSetNames) {
     const std::string n2t = std::string("number_to_text/") + set + "/";
     const std::string t2n = std::string("text_to_number/") + set + "/";
     const double ours_n = get(n2t + "halverne"), ours_t = get(t2n + "halverne");
     if (ours_n == 0 || ours_t == 0) continue;  // filtered out of this run
     std::printf("%-8s %12.2f %12.2f %12.2f %12.2f\n", set, get(n2t + "snprintf_13g") / ours_n,
-                ours_n / get(n2t + "to_chars_sci16"), get(t2n + "strtod") / ours_t, ours_t / get(t2n + "from_chars"));
+                ours_n / get(n2t + "to_chars_sci16"), get(t2n + "strtod") / ours_t,
+                ours_t / get(t2n + "from_chars"));
   }
 }
 

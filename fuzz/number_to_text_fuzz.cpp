@@ -17,8 +17,8 @@
 namespace {
 
 [[noreturn]] void fail(const char* what, std::uint64_t bits, const std::string& text) {
-  std::fprintf(stderr, "property failed: %s for %016llx -> %s\n", what, static_cast<unsigned long long>(bits),
-               text.c_str());
+  std::fprintf(stderr, "property failed: %s for %016llx -> %s\n", what,
+               static_cast<unsigned long long>(bits), text.c_str());
   std::abort();
 }
 
@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (std::isnan(x)) {
     const bool is_default = bits == 0xFFF8000000000000u;
-    if (text != (is_default ? "-1.#IND" : negative ? "-1.#QNAN" : "1.#QNAN")) fail("NaN", bits, text);
+    if (text != (is_default ? "-1.#IND" : negative ? "-1.#QNAN" : "1.#QNAN"))
+      fail("NaN", bits, text);
     return 0;
   }
   if (x == 0) {
@@ -59,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // farther apart than a unit there, so only x itself is near enough.
   const bool near = unit == 0 ? back == x : std::fabs(back - x) < unit;
   if (!near) fail("reads back more than one unit away", bits, text);
-  if (halverne::number_to_text(back) != text) fail("the value read back shows another text", bits, text);
+  if (halverne::number_to_text(back) != text)
+    fail("the value read back shows another text", bits, text);
   return 0;
 }

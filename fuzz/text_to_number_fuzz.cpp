@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const double value = halverne::convert_scanned(scanned, text);
   if (scanned.end > text.size()) fail("scan ended past the text");
   if ((scanned.end == 0) != !scanned.has_digits) fail("end and has_digits disagree");
-  if (bits_of(value) != bits_of(halverne::text_to_number(folded))) fail("folded text reads differently");
+  if (bits_of(value) != bits_of(halverne::text_to_number(folded)))
+    fail("folded text reads differently");
 
   if (scanned.has_digits) {
     // The number in the form from_chars reads: no white space, no plus sign,

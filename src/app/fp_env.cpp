@@ -11,9 +11,7 @@ std::uint16_t read_x87_control_word() {
   return word;
 }
 
-void write_x87_control_word(std::uint16_t word) {
-  asm volatile("fldcw %0" : : "m"(word));
-}
+void write_x87_control_word(std::uint16_t word) { asm volatile("fldcw %0" : : "m"(word)); }
 
 std::uint16_t read_x87_status_word() {
   std::uint16_t word = 0;
@@ -28,9 +26,7 @@ std::uint32_t read_sse_control_status() {
   return value;
 }
 
-void write_sse_control_status(std::uint32_t value) {
-  asm volatile("ldmxcsr %0" : : "m"(value));
-}
+void write_sse_control_status(std::uint32_t value) { asm volatile("ldmxcsr %0" : : "m"(value)); }
 #endif
 #endif
 

@@ -83,8 +83,8 @@ bool Frame::resolve_bindings() {
   if (!bind(state(Control::main_window), design_.bindings)) return false;
   for (const ControlDesign& d : design_.controls) {
     const auto index = static_cast<std::size_t>(d.id);
-    if (d.id == Control::main_window || index >= controls_.size() || controls_[index].design != nullptr ||
-        d.kind == Kind::window)
+    if (d.id == Control::main_window || index >= controls_.size() ||
+        controls_[index].design != nullptr || d.kind == Kind::window)
       return false;
     ControlState& s = controls_[index];
     s.design = &d;
@@ -187,8 +187,8 @@ bool Frame::create_window_and_controls() {
 // whole primary screen, each quotient truncated toward zero.
 Rect Frame::centred_window_rect() {
   const Size screen = ws_.screen_size();
-  return Rect{(screen.width - design_.width) / 2, (screen.height - design_.height) / 2, design_.width,
-              design_.height};
+  return Rect{(screen.width - design_.width) / 2, (screen.height - design_.height) / 2,
+              design_.width, design_.height};
 }
 
 // ---------------------------------------------------------------------------
@@ -231,7 +231,9 @@ void Frame::run_message_loop() {
       exit_code_ = message.exit_code;
       return;
     }
-    if (message.kind == Message::Kind::key && is_ours(message.target) && pre_handle_key(message.key)) continue;
+    if (message.kind == Message::Kind::key && is_ours(message.target) &&
+        pre_handle_key(message.key))
+      continue;
     ws_.dispatch();
   }
 }
@@ -408,8 +410,12 @@ void Frame::set_left(Control c, double value) {
 void Frame::set_top(Control c, double value) {
   set_coordinate(c, &Rect::top, value, -kCoordinateLimit, kCoordinateLimit);
 }
-void Frame::set_width(Control c, double value) { set_coordinate(c, &Rect::width, value, 0, kCoordinateLimit); }
-void Frame::set_height(Control c, double value) { set_coordinate(c, &Rect::height, value, 0, kCoordinateLimit); }
+void Frame::set_width(Control c, double value) {
+  set_coordinate(c, &Rect::width, value, 0, kCoordinateLimit);
+}
+void Frame::set_height(Control c, double value) {
+  set_coordinate(c, &Rect::height, value, 0, kCoordinateLimit);
+}
 
 // One axis moves; the others stay where the window system has them now.
 void Frame::set_coordinate(Control c, int Rect::*field, double value, int low, int high) {
@@ -452,7 +458,8 @@ void Frame::set_timer_period(Control c, double milliseconds) {
   const WindowRef ref = created_control(c);
   ControlState& s = state(c);
   if (s.kind != Kind::Timer) return;
-  const std::int32_t period = to_property_integer(milliseconds, 0, std::numeric_limits<std::int32_t>::max());
+  const std::int32_t period =
+      to_property_integer(milliseconds, 0, std::numeric_limits<std::int32_t>::max());
   if (period == s.timer_period) return;  // the same value changes nothing
   s.timer_period = period;
   if (period == 0) {

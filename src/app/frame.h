@@ -81,12 +81,12 @@ class Frame final : public PropertyAccess, private WindowEvents {
   struct ControlState {
     const ControlDesign* design = nullptr;  // none for the main window
     Kind kind = Kind::window;
-    WindowRef ref = WindowRef::none;        // none until created
-    Handler handler = nullptr;              // bound to event 0, if any
+    WindowRef ref = WindowRef::none;  // none until created
+    Handler handler = nullptr;        // bound to event 0, if any
     // Set only while the program writes an EditBox's text, so that the box's
     // own change report does not become a second event.
     bool own_write = false;
-    std::int32_t timer_period = 0;          // every timer is designed stopped
+    std::int32_t timer_period = 0;  // every timer is designed stopped
   };
 
   // --- start-up and loading

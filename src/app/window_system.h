@@ -44,8 +44,8 @@ struct KeyPress {
 struct Message {
   enum class Kind : std::uint8_t { quit, key, other };
   Kind kind = Kind::other;
-  int exit_code = 0;    // for quit
-  KeyPress key;         // for key
+  int exit_code = 0;                   // for quit
+  KeyPress key;                        // for key
   WindowRef target = WindowRef::none;  // the window the message is for
 };
 

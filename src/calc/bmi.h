@@ -26,9 +26,7 @@ void height_box_changed(PropertyAccess& access);
 // byte unsigned: -1, 0 or +1. A null pointer is an absent text, which equals
 // the empty text: (nullptr, "") gives 0, (nullptr, "a") gives -1.
 int compare_text(const char* a, const char* b);
-inline int compare_text(const Text& a, const Text& b) {
-  return compare_text(a.c_str(), b.c_str());
-}
+inline int compare_text(const Text& a, const Text& b) { return compare_text(a.c_str(), b.c_str()); }
 
 // The two steps of the index, each formed with a 64-bit significand (x87
 // extended precision, under the precision control that the frame sets) and

@@ -32,11 +32,15 @@ constexpr int fold_pair(unsigned char lead, unsigned char trail) noexcept {
   if (lead == 0xA3) return trail >= 0xA1 && trail != 0xFF ? trail - 0x80 : -1;
   if (lead == 0xA1) {
     switch (trail) {
-      case 0xA1: return 0x20;
-      case 0xAB: return 0x7E;
+      case 0xA1:
+        return 0x20;
+      case 0xAB:
+        return 0x7E;
       case 0xEE:
-      case 0xEF: return 0x2A;
-      default: return -1;
+      case 0xEF:
+        return 0x2A;
+      default:
+        return -1;
     }
   }
   return -1;

@@ -72,7 +72,9 @@ ExactDigits exact_digits_of_bits(std::uint64_t bits) noexcept {
 
 }  // namespace
 
-ExactDigits exact_digits(double m) noexcept { return exact_digits_of_bits(std::bit_cast<std::uint64_t>(m)); }
+ExactDigits exact_digits(double m) noexcept {
+  return exact_digits_of_bits(std::bit_cast<std::uint64_t>(m));
+}
 
 RoundedDigits round_twice(ExactDigits exact) noexcept {
   int exponent = exact.exponent;
@@ -100,7 +102,7 @@ constexpr char kDigitPairs[] =
 void write_13_digits(std::uint64_t v, char* out) noexcept {
   // 13 = 1 + 6 * 2; split into 32-bit halves first for cheap divisions.
   const auto high = static_cast<std::uint32_t>(v / 1'000'000);  // 7 digits
-  auto low = static_cast<std::uint32_t>(v % 1'000'000);          // 6 digits
+  auto low = static_cast<std::uint32_t>(v % 1'000'000);         // 6 digits
   for (int i = 4; i >= 0; i -= 2) {
     std::memcpy(out + 7 + i, kDigitPairs + 2 * (low % 100), 2);
     low /= 100;
@@ -166,7 +168,8 @@ std::size_t number_to_chars(double x, char* out) noexcept {
     if (magnitude != kInfinity) {
       // A signalling NaN shows as made quiet; that never turns it into the
       // default NaN, whose fraction has nothing but the quiet bit.
-      const std::uint64_t fraction = (magnitude & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 51);
+      const std::uint64_t fraction =
+          (magnitude & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 51);
       mantissa_text = negative && fraction == (std::uint64_t{1} << 51) ? "1.#IND" : "1.#QNAN";
     }
     char* o = out;

@@ -59,12 +59,14 @@ inline bool read_eight_digits(const unsigned char* p, std::uint64_t& value) noex
   std::uint64_t v;
   std::memcpy(&v, p, 8);
   // Each byte 30-39: adding 46 stays below 80, subtracting 30 does not borrow.
-  if ((((v + 0x4646464646464646u) | (v - 0x3030303030303030u)) & 0x8080808080808080u) != 0) return false;
+  if ((((v + 0x4646464646464646u) | (v - 0x3030303030303030u)) & 0x8080808080808080u) != 0)
+    return false;
   v -= 0x3030303030303030u;
   v = v * 10 + (v >> 8);  // pairs of digits in every other byte
   constexpr std::uint64_t kPairs = 0x000000FF000000FFu;
   v = ((v & kPairs) * (100 + (std::uint64_t{1000000} << 32)) +
-       ((v >> 16) & kPairs) * (1 + (std::uint64_t{10000} << 32))) >> 32;
+       ((v >> 16) & kPairs) * (1 + (std::uint64_t{10000} << 32))) >>
+      32;
   value = v;
   return true;
 }
@@ -106,8 +108,10 @@ inline bool read_eight_digits(const unsigned char* p, std::uint64_t& value) noex
     while (is_digit(c)) {
       s.has_digits = true;
       // Eight at once unless they would straddle the 19th significant digit.
-      const bool whole_block = digits <= kMaxSignificandDigits - 8 || digits == kMaxSignificandDigits;
-      const bool block = whole_block && len == 1 && pos + 8 <= n && read_eight_digits(bytes + pos, eight);
+      const bool whole_block =
+          digits <= kMaxSignificandDigits - 8 || digits == kMaxSignificandDigits;
+      const bool block =
+          whole_block && len == 1 && pos + 8 <= n && read_eight_digits(bytes + pos, eight);
       const int count = block ? 8 : 1;
       const std::uint64_t value = block ? eight : static_cast<unsigned>(c - '0');
       if (digits < kMaxSignificandDigits) {
@@ -183,7 +187,8 @@ inline bool read_eight_digits(const unsigned char* p, std::uint64_t& value) noex
 // scan() then reads it in full.
 enum class PlainScan { kNumber, kNoNumber, kNeedsFullScan };
 
-[[gnu::always_inline]] inline PlainScan scan_plain(std::string_view text, ScannedNumber& s) noexcept {
+[[gnu::always_inline]] inline PlainScan scan_plain(std::string_view text,
+                                                   ScannedNumber& s) noexcept {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
   std::size_t pos = 0;
@@ -237,7 +242,8 @@ enum class PlainScan { kNumber, kNoNumber, kNeedsFullScan };
         ++at;
       }
       if (at < n && p[at] >= 0x80) return PlainScan::kNeedsFullScan;
-      if (at < n && p[at] >= '0' && p[at] <= '9') return PlainScan::kNeedsFullScan;  // a longer exponent
+      if (at < n && p[at] >= '0' && p[at] <= '9')
+        return PlainScan::kNeedsFullScan;  // a longer exponent
       if (at > exp_begin) {
         exponent += negative_exponent ? -value : value;
         pos = at;
@@ -337,7 +343,8 @@ std::uint64_t assemble(std::uint64_t mantissa, int e) noexcept {
 // The common case in one multiplication of 64 by 64 bits: w exact, the result
 // a normal double, and the rounding clear from the top 128 bits of the
 // product. Returns false when the full product must decide.
-[[gnu::always_inline]] inline bool round_fast(std::uint64_t w, int q, std::uint64_t& bits) noexcept {
+[[gnu::always_inline]] inline bool round_fast(std::uint64_t w, int q,
+                                              std::uint64_t& bits) noexcept {
   const int lz = std::countl_zero(w);
   const std::uint64_t wn = w << lz;
   const conv::PowerOfFive& t = conv::power_of_five(q);
@@ -445,7 +452,8 @@ constexpr int kMaxExactDigits = 800;
   return settle_exactly(digits, q_digits, sticky, below);
 }
 
-[[gnu::always_inline]] inline std::uint64_t magnitude_bits(const ScannedNumber& s, std::string_view text) noexcept {
+[[gnu::always_inline]] inline std::uint64_t magnitude_bits(const ScannedNumber& s,
+                                                           std::string_view text) noexcept {
   const std::uint64_t w = s.significand;
   // nd is about log10(w): w lies in (10^(nd - 1), 10^(nd + 1)).
   const int nd = static_cast<int>((std::bit_width(w) * 1233) >> 12);
@@ -470,7 +478,8 @@ constexpr int kMaxExactDigits = 800;
 
 namespace {
 
-[[gnu::always_inline]] inline double convert(const ScannedNumber& s, std::string_view text) noexcept {
+[[gnu::always_inline]] inline double convert(const ScannedNumber& s,
+                                             std::string_view text) noexcept {
   if (!s.has_digits) return 0.0;
   std::uint64_t bits = s.significand == 0 ? 0 : magnitude_bits(s, text);
   if (s.negative) bits |= kSignBit;
@@ -479,7 +488,9 @@ namespace {
 
 }  // namespace
 
-double convert_scanned(const ScannedNumber& s, std::string_view text) noexcept { return convert(s, text); }
+double convert_scanned(const ScannedNumber& s, std::string_view text) noexcept {
+  return convert(s, text);
+}
 
 namespace {
 
@@ -498,8 +509,9 @@ double text_to_number(std::string_view text) noexcept {
   // The usual number, straight from the scan's locals.
   if (plain == PlainScan::kNumber) {
     std::uint64_t bits = 0;  // a zero mantissa gives a zero with the sign read
-    if (s.significand == 0 || (s.exponent >= conv::kMinPowerOfFive && s.exponent <= conv::kMaxPowerOfFive &&
-                               round_fast(s.significand, static_cast<int>(s.exponent), bits))) {
+    if (s.significand == 0 ||
+        (s.exponent >= conv::kMinPowerOfFive && s.exponent <= conv::kMaxPowerOfFive &&
+         round_fast(s.significand, static_cast<int>(s.exponent), bits))) {
       return std::bit_cast<double>(s.negative ? bits | kSignBit : bits);
     }
   }

@@ -79,6 +79,8 @@ double convert_scanned(const ScannedNumber& scanned, std::string_view text) noex
 double text_to_number(std::string_view text) noexcept;
 // An absent text (nullptr) reads as the empty text.
 double text_to_number(const char* text) noexcept;
-inline double text_to_number(const Text& text) noexcept { return text_to_number(std::string_view(text)); }
+inline double text_to_number(const Text& text) noexcept {
+  return text_to_number(std::string_view(text));
+}
 
 }  // namespace halverne

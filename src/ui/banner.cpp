@@ -7,8 +7,8 @@ namespace {
 
 using enum Control;
 
-constexpr double kStep = 1.0;           // pixels per tick
-constexpr double kPeriodMs = 5.0;       // asked for; the platform may tick slower
+constexpr double kStep = 1.0;      // pixels per tick
+constexpr double kPeriodMs = 5.0;  // asked for; the platform may tick slower
 constexpr double kWrapTolerance = 1e-7;
 
 // The outer width, frame included, as the window system reports it now: it

@@ -9,13 +9,14 @@ namespace {
 constexpr std::string_view kGreeting =  // 小工具，娱乐娱乐，祝大家新年快乐！
     "\xd0\xa1\xb9\xa4\xbe\xdf\xa3\xac\xd3\xe9\xc0\xd6\xd3\xe9\xc0\xd6\xa3\xac"
     "\xd7\xa3\xb4\xf3\xbc\xd2\xd0\xc2\xc4\xea\xbf\xec\xc0\xd6\xa3\xa1";
-constexpr std::string_view kUnderweight = "\xc6\xab\xca\xdd";          // 偏瘦
-constexpr std::string_view kNormal = "\xd5\xfd\xb3\xa3";               // 正常
-constexpr std::string_view kOverweight = "\xb3\xac\xd6\xd8";           // 超重
-constexpr std::string_view kLegend = "\xcb\xb5\xc3\xf7\xa3\xba";       // 说明：
-constexpr std::string_view kBmi = "BMI\xd6\xb8\xca\xfd";               // BMI指数
-constexpr std::string_view kWeight = "\xcc\xe5\xd6\xd8\xa3\xa8" "KG" "\xa3\xa9";  // 体重（KG）
-constexpr std::string_view kHeight = "\xc9\xed\xb8\xdf\xa3\xa8" "M" "\xa3\xa9";   // 身高（M）
+constexpr std::string_view kUnderweight = "\xc6\xab\xca\xdd";     // 偏瘦
+constexpr std::string_view kNormal = "\xd5\xfd\xb3\xa3";          // 正常
+constexpr std::string_view kOverweight = "\xb3\xac\xd6\xd8";      // 超重
+constexpr std::string_view kLegend = "\xcb\xb5\xc3\xf7\xa3\xba";  // 说明：
+constexpr std::string_view kBmi = "BMI\xd6\xb8\xca\xfd";          // BMI指数
+// K, G and M are no hexadecimal digits, so they end the escapes before them.
+constexpr std::string_view kWeight = "\xcc\xe5\xd6\xd8\xa3\xa8KG\xa3\xa9";  // 体重（KG）
+constexpr std::string_view kHeight = "\xc9\xed\xb8\xdf\xa3\xa8M\xa3\xa9";   // 身高（M）
 
 constexpr std::array kWindowBindings = {Binding{0, handler_names::banner_start}};
 constexpr std::array kHeightBindings = {Binding{0, handler_names::height_box}};
@@ -26,6 +27,8 @@ using enum Kind;
 using enum Control;
 constexpr Control kWin = main_window;
 
+// One row per control, aligned as a table.
+// clang-format off
 constexpr std::array<ControlDesign, 16> kControls = {{
     // id      name      kind      parent  left top  w    h    visible tab  order text         bindings
     {标签11,   "标签11",   Label,    kWin,   0,   2,   296, 24,  true,  false, 0, kGreeting,    {}},
@@ -45,6 +48,7 @@ constexpr std::array<ControlDesign, 16> kControls = {{
     {标签1,    "标签1",    Label,    kWin,   14,  34,  58,  24,  true,  false, 0, kHeight,      {}},
     {时钟1,    "时钟1",    Timer,    kWin,   240, 8,   32,  16,  false, false, 0, "",           kTimerBindings},
 }};
+// clang-format on
 
 constexpr WindowDesign kMainWindow = {
     "Halverne", 50, 50, 307, 189, kControls, kWindowBindings,

@@ -42,9 +42,9 @@ struct ControlDesign {
 };
 
 struct WindowDesign {
-  std::string_view text;  // caption, code page 936 bytes
-  int left, top, width, height;  // outer rectangle; left and top are unused
-                                 // because the window is centred
+  std::string_view text;                    // caption, code page 936 bytes
+  int left, top, width, height;             // outer rectangle; left and top are unused
+                                            // because the window is centred
   std::span<const ControlDesign> controls;  // layout order, topmost first
   std::span<const Binding> bindings;
 };

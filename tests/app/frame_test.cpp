@@ -37,10 +37,12 @@ class FrameTest : public ::testing::Test {
 
 // The fatal error box's text for a message, as the user reads it.
 Text fatal_box_text(std::string_view message) {
-  return Text(frame_texts::runtime_error) + Text(frame_texts::error_message_label) + Text(message) + "\r\n";
+  return Text(frame_texts::runtime_error) + Text(frame_texts::error_message_label) + Text(message) +
+         "\r\n";
 }
 
-std::vector<std::string> prefixed(std::string_view prefix, std::initializer_list<const char*> names_in_order) {
+std::vector<std::string> prefixed(std::string_view prefix,
+                                  std::initializer_list<const char*> names_in_order) {
   std::vector<std::string> out;
   for (const char* n : names_in_order) out.push_back(std::string(prefix) + n);
   return out;
@@ -54,19 +56,23 @@ TEST_F(FrameTest, StartsLoadsRunsAndEndsInOrder) {
                                        "create_window 358,289 307x189"};
   // Hidden, in the reverse of layout order.
   for (const std::string& c :
-       prefixed("create_control ", {"时钟1", "标签1", "标签2", "编辑框1", "编辑框2", "标签3", "编辑框3", "外形框1",
-                                    "标签4", "标签5", "标签6", "标签7", "标签8", "标签9", "标签10", "标签11"})) {
+       prefixed("create_control ",
+                {"时钟1", "标签1", "标签2", "编辑框1", "编辑框2", "标签3", "编辑框3", "外形框1",
+                 "标签4", "标签5", "标签6", "标签7", "标签8", "标签9", "标签10", "标签11"})) {
     expected.push_back(c);
   }
   expected.push_back("set_parent 标签5 外形框1");
-  expected.push_back("stack 标签11 标签10 标签9 标签8 标签7 标签6 标签4 外形框1 编辑框3 标签3 编辑框2 编辑框1 标签2 标签1 时钟1");
+  expected.push_back(
+      "stack 标签11 标签10 标签9 标签8 标签7 标签6 标签4 外形框1 编辑框3 标签3 编辑框2 编辑框1 "
+      "标签2 标签1 时钟1");
   expected.push_back("stack 标签5");
-  for (const std::string& c : prefixed("show ", {"标签11", "标签10", "标签9", "标签8", "标签7", "标签6", "标签5", "标签4",
-                                                 "外形框1", "编辑框3", "标签3", "编辑框2", "编辑框1", "标签2", "标签1"})) {
+  for (const std::string& c :
+       prefixed("show ", {"标签11", "标签10", "标签9", "标签8", "标签7", "标签6", "标签5", "标签4",
+                          "外形框1", "编辑框3", "标签3", "编辑框2", "编辑框1", "标签2", "标签1"})) {
     expected.push_back(c);
   }
-  for (const char* c : {"handler banner.start", "show_and_activate main", "set_focus 编辑框1", "destroy main",
-                        "post_quit 0", "end hook", "return 0"}) {
+  for (const char* c : {"handler banner.start", "show_and_activate main", "set_focus 编辑框1",
+                        "destroy main", "post_quit 0", "end hook", "return 0"}) {
     expected.push_back(c);
   }
   EXPECT_EQ(ws.calls(), expected);
@@ -91,8 +97,8 @@ TEST(FramePlacement, CentresTheOuterRectangleOnTheWholeScreen) {
     int left, top;
   };
   const std::array cases = {
-      Case{{1024, 768}, 358, 289},   // 358.5 and 289.5 truncated
-      Case{{300, 200}, -3, 5},       // -3.5 truncated toward zero, not -4
+      Case{{1024, 768}, 358, 289},  // 358.5 and 289.5 truncated
+      Case{{300, 200}, -3, 5},      // -3.5 truncated toward zero, not -4
       Case{{1920, 1080}, 806, 445},
       Case{{307, 189}, 0, 0},
   };
@@ -102,11 +108,13 @@ TEST(FramePlacement, CentresTheOuterRectangleOnTheWholeScreen) {
     ws.screen = c.screen;
     TestProgram program(ws);
     Frame frame(ws, program.program());
-    ws.then([&] { EXPECT_EQ(ws.rect_of(main_window), (Rect{c.left, c.top, 307, 189})); }).close_button();
+    ws.then([&] {
+        EXPECT_EQ(ws.rect_of(main_window), (Rect{c.left, c.top, 307, 189}));
+      }).close_button();
     EXPECT_EQ(ws.run_process([&] { return frame.run(); }), 0);
     EXPECT_EQ(ws.calls_starting_with("create_window"),
-              std::vector<std::string>{"create_window " + std::to_string(c.left) + "," + std::to_string(c.top) +
-                                       " 307x189"});
+              std::vector<std::string>{"create_window " + std::to_string(c.left) + "," +
+                                       std::to_string(c.top) + " 307x189"});
     EXPECT_TRUE(ws.calls_starting_with("move").empty());
   }
 }
@@ -142,14 +150,14 @@ TEST_F(FrameTest, EventsRaisedWhileLoadingAreDroppedNotDeferred) {
 TEST_F(FrameTest, EachUserChangeRaisesOneEventAfterTheTextIsInPlace) {
   std::vector<Text> weight_seen;
   program.on(names::weight_box, [&](PropertyAccess& p) { weight_seen.push_back(p.text(编辑框2)); });
-  ws.type("1.7")             // the focus starts in 编辑框1
-      .press(Key::tab)       // moving the focus raises nothing
+  ws.type("1.7")        // the focus starts in 编辑框1
+      .press(Key::tab)  // moving the focus raises nothing
       .type("6")
-      .paste("5.5")          // many characters, one change
+      .paste("5.5")  // many characters, one change
       .backspace()
-      .type("\xb0\xa1")      // one two-byte character: one change
+      .type("\xb0\xa1")  // one two-byte character: one change
       .press(Key::tab)
-      .type("9")             // 编辑框3 takes typing; nothing is bound to it
+      .type("9")  // 编辑框3 takes typing; nothing is bound to it
       .close_button();
   EXPECT_EQ(run(), 0);
   EXPECT_EQ(program.calls(names::height_box), 3);
@@ -165,7 +173,7 @@ TEST_F(FrameTest, AProgramWriteRaisesExactlyOneEventEvenForTheSameText) {
     ws.note("written once");
     p.set_text(编辑框2, "12");  // unchanged, still one event
     ws.note("written twice");
-    p.set_text(编辑框3, "x");   // raised too, but nothing is bound
+    p.set_text(编辑框3, "x");  // raised too, but nothing is bound
     p.set_text(标签1, "label");
   });
   ws.close_button();
@@ -173,11 +181,12 @@ TEST_F(FrameTest, AProgramWriteRaisesExactlyOneEventEvenForTheSameText) {
   EXPECT_EQ(seen, (std::vector<Text>{"12", "12"}));
   const auto& calls = ws.calls();
   const auto first = static_cast<std::size_t>(ws.index_of("set_text 编辑框2 12"));
-  EXPECT_EQ(std::vector<std::string>(calls.begin() + static_cast<std::ptrdiff_t>(first),
-                                     calls.begin() + static_cast<std::ptrdiff_t>(first) + 8),
-            (std::vector<std::string>{"set_text 编辑框2 12", "handler bmi.weight_box", "written once",
-                                      "set_text 编辑框2 12", "handler bmi.weight_box", "written twice",
-                                      "set_text 编辑框3 x", "set_text 标签1 label"}));
+  EXPECT_EQ(
+      std::vector<std::string>(calls.begin() + static_cast<std::ptrdiff_t>(first),
+                               calls.begin() + static_cast<std::ptrdiff_t>(first) + 8),
+      (std::vector<std::string>{"set_text 编辑框2 12", "handler bmi.weight_box", "written once",
+                                "set_text 编辑框2 12", "handler bmi.weight_box", "written twice",
+                                "set_text 编辑框3 x", "set_text 标签1 label"}));
   EXPECT_EQ(ws.text_of(标签1), "label");
 }
 
@@ -190,17 +199,12 @@ TEST_F(FrameTest, IntegerPropertiesAreTruncatedThenClamped) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   const std::array cases = {
-      Case{3.9, 3, 3},
-      Case{-3.9, -3, 0},
-      Case{-0.5, 0, 0},
-      Case{32627.9, 32627, 32627},
-      Case{32628, 32627, 32627},   // 32627, not 32767
-      Case{1e12, 32627, 32627},
-      Case{-32627.9, -32627, 0},
-      Case{-40000, -32627, 0},
-      Case{inf, 32627, 32627},
-      Case{-inf, -32627, 0},
-      Case{nan, -32627, 0},        // the lowest, as the x87 conversion gives
+      Case{3.9, 3, 3},           Case{-3.9, -3, 0},
+      Case{-0.5, 0, 0},          Case{32627.9, 32627, 32627},
+      Case{32628, 32627, 32627},  // 32627, not 32767
+      Case{1e12, 32627, 32627},  Case{-32627.9, -32627, 0},
+      Case{-40000, -32627, 0},   Case{inf, 32627, 32627},
+      Case{-inf, -32627, 0},     Case{nan, -32627, 0},  // the lowest, as the x87 conversion gives
   };
   program.on(names::banner_start, [&](PropertyAccess& p) {
     for (const Case& c : cases) {
@@ -221,7 +225,9 @@ TEST_F(FrameTest, IntegerPropertiesAreTruncatedThenClamped) {
 }
 
 TEST_F(FrameTest, ReadsReturnWhatTheWindowSystemHasNow) {
-  ws.then([&] { ws.move(ws.ref_of(标签5), Rect{1, 2, 3, 4}); })
+  ws.then([&] {
+      ws.move(ws.ref_of(标签5), Rect{1, 2, 3, 4});
+    })
       .minimise()
       .then([&] {
         // As the banner sees the main window while it is minimised.
@@ -243,13 +249,13 @@ TEST_F(FrameTest, ReadsReturnWhatTheWindowSystemHasNow) {
 
 TEST_F(FrameTest, TimerPeriodWritesFollowTheirRules) {
   program.on(names::banner_start, [&](PropertyAccess& p) {
-    p.set_timer_period(时钟1, 0);     // already 0: nothing
-    p.set_timer_period(时钟1, -3);    // counts as 0: nothing
+    p.set_timer_period(时钟1, 0);   // already 0: nothing
+    p.set_timer_period(时钟1, -3);  // counts as 0: nothing
     p.set_timer_period(时钟1, 5);
-    p.set_timer_period(时钟1, 5.9);   // truncated to the same value: nothing
+    p.set_timer_period(时钟1, 5.9);  // truncated to the same value: nothing
     p.set_timer_period(时钟1, 7);
-    p.set_timer_period(时钟1, -1);    // stops
-    p.set_timer_period(时钟1, 0.5);   // 0 again: nothing
+    p.set_timer_period(时钟1, -1);   // stops
+    p.set_timer_period(时钟1, 0.5);  // 0 again: nothing
     p.set_timer_period(时钟1, 5);
   });
   ws.wait(4)
@@ -261,8 +267,8 @@ TEST_F(FrameTest, TimerPeriodWritesFollowTheirRules) {
       .close_button();
   EXPECT_EQ(run(), 0);
   EXPECT_EQ(ws.calls_starting_with({"start_timer", "stop_timer"}),
-            (std::vector<std::string>{"start_timer 时钟1 5", "start_timer 时钟1 7", "stop_timer 时钟1",
-                                      "start_timer 时钟1 5"}));
+            (std::vector<std::string>{"start_timer 时钟1 5", "start_timer 时钟1 7",
+                                      "stop_timer 时钟1", "start_timer 时钟1 5"}));
 }
 
 TEST_F(FrameTest, RewritingAPeriodRestartsTheTimerFromNow) {
@@ -293,7 +299,8 @@ TEST_F(FrameTest, TabAndShiftTabCycleThroughTheThreeEditBoxes) {
   ws.press(ctrl_tab).press(Key::enter).press(Key::escape, true).press(Key::other).then(look);
   ws.close_button();
   EXPECT_EQ(run(), 0);
-  EXPECT_EQ(seen, (std::vector<std::optional<Control>>{编辑框1, 编辑框2, 编辑框3, 编辑框1, 编辑框3, 编辑框2, 编辑框2}));
+  EXPECT_EQ(seen, (std::vector<std::optional<Control>>{编辑框1, 编辑框2, 编辑框3, 编辑框1, 编辑框3,
+                                                       编辑框2, 编辑框2}));
   EXPECT_EQ(ws.calls_starting_with("destroy"), std::vector<std::string>{"destroy main"});
 }
 
@@ -329,7 +336,8 @@ TEST(FrameShutDown, EachCloseRequestEndsWithExitCodeZeroAndTheEndHookOnce) {
     ws.tick(3);  // never taken: the quit request comes first
     EXPECT_EQ(ws.run_process([&] { return frame.run(); }), 0);
     const std::vector<std::string> tail(ws.calls().end() - 4, ws.calls().end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"destroy main", "post_quit 0", "end hook", "return 0"}));
+    EXPECT_EQ(tail,
+              (std::vector<std::string>{"destroy main", "post_quit 0", "end hook", "return 0"}));
     EXPECT_FALSE(ws.alive(main_window));
     EXPECT_FALSE(ws.alive(编辑框1));
     EXPECT_EQ(ws.timer_period(时钟1), 0u);
@@ -376,8 +384,8 @@ TEST_F(FrameTest, TicksRunNestedWhileAHandlerWaitsInABoxAndTheFocusComesBack) {
   });
   ws.press(Key::tab)  // into 编辑框2
       .type("7")
-      .wait(15)       // three ticks while the box is open
-      .type("8")      // the disabled window takes no input
+      .wait(15)   // three ticks while the box is open
+      .type("8")  // the disabled window takes no input
       .answer_box()
       .then([&] { EXPECT_EQ(ws.focused(), 编辑框2); })
       .close_button();
@@ -386,9 +394,10 @@ TEST_F(FrameTest, TicksRunNestedWhileAHandlerWaitsInABoxAndTheFocusComesBack) {
   const auto box = ws.index_of("message_box \xd0\xc5");
   const auto returned = ws.index_of("box returned");
   ASSERT_GE(box, 0);
-  const std::vector<std::string> during(ws.calls().begin() + box + 1, ws.calls().begin() + returned);
-  EXPECT_EQ(during, (std::vector<std::string>{"handler banner.tick", "handler banner.tick", "handler banner.tick",
-                                              "set_focus 编辑框2"}));
+  const std::vector<std::string> during(ws.calls().begin() + box + 1,
+                                        ws.calls().begin() + returned);
+  EXPECT_EQ(during, (std::vector<std::string>{"handler banner.tick", "handler banner.tick",
+                                              "handler banner.tick", "set_focus 编辑框2"}));
   EXPECT_EQ(ws.dropped(), std::vector<std::string>{"type 8"});
   ASSERT_EQ(ws.boxes().size(), 1u);
   EXPECT_EQ(ws.boxes()[0].text, "\xc7\xeb");
@@ -450,8 +459,9 @@ TEST_F(FrameTest, FatalErrorWithANumberAndWithoutAMessage) {
   EXPECT_EQ(ws.run_process([&]() -> int { frame.fatal_error("m", 7); }), -1);
   EXPECT_EQ(ws.run_process([&]() -> int { frame.fatal_error(""); }), -1);
   ASSERT_EQ(ws.boxes().size(), 2u);
-  EXPECT_EQ(ws.boxes()[0].text, Text(frame_texts::runtime_error) + Text(frame_texts::error_code_label) +
-                                    "7\r\n\r\n" + Text(frame_texts::error_message_label) + "m\r\n");
+  EXPECT_EQ(ws.boxes()[0].text, Text(frame_texts::runtime_error) +
+                                    Text(frame_texts::error_code_label) + "7\r\n\r\n" +
+                                    Text(frame_texts::error_message_label) + "m\r\n");
   EXPECT_EQ(ws.boxes()[1].text, frame_texts::runtime_error);
 }
 
@@ -494,7 +504,8 @@ TEST(FrameFailures, BadLayoutDataAndFailedCreationAreFatal) {
   constexpr std::array event1 = {Binding{1, handler_names::height_box}};
   constexpr std::array on_label = {Binding{0, handler_names::height_box}};
   constexpr std::array unknown = {Binding{0, "bmi.nothing"}};
-  constexpr std::array twice = {Binding{0, handler_names::height_box}, Binding{0, handler_names::weight_box}};
+  constexpr std::array twice = {Binding{0, handler_names::height_box},
+                                Binding{0, handler_names::weight_box}};
   const AlteredLayout bad_event(编辑框1, event1);
   const AlteredLayout label_bound(标签3, on_label);
   const AlteredLayout unknown_name(编辑框1, unknown);
@@ -511,10 +522,14 @@ TEST(FrameFailures, BadLayoutDataAndFailedCreationAreFatal) {
   };
   const std::array<Case, 7> cases = {{
       {"event number 1", bad_event.design, 4, std::nullopt, frame_texts::layout_data_failed, false},
-      {"a Label's binding", label_bound.design, 4, std::nullopt, frame_texts::layout_data_failed, false},
-      {"unknown handler", unknown_name.design, 4, std::nullopt, frame_texts::layout_data_failed, false},
-      {"two bindings of one event", bound_twice.design, 4, std::nullopt, frame_texts::layout_data_failed, false},
-      {"handler missing from the table", intact.design, 3, std::nullopt, frame_texts::layout_data_failed, false},
+      {"a Label's binding", label_bound.design, 4, std::nullopt, frame_texts::layout_data_failed,
+       false},
+      {"unknown handler", unknown_name.design, 4, std::nullopt, frame_texts::layout_data_failed,
+       false},
+      {"two bindings of one event", bound_twice.design, 4, std::nullopt,
+       frame_texts::layout_data_failed, false},
+      {"handler missing from the table", intact.design, 3, std::nullopt,
+       frame_texts::layout_data_failed, false},
       {"window not created", intact.design, 4, main_window, frame_texts::load_window_failed, true},
       {"control not created", intact.design, 4, 编辑框2, frame_texts::load_window_failed, true},
   }};

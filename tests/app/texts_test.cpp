@@ -84,7 +84,7 @@ TEST(Texts, LayoutTextsDecodeToTheirCharacters) {
   ASSERT_EQ(design.controls.size(), std::size(cases));
   for (const Case& c : cases) {
     const auto d = std::find_if(design.controls.begin(), design.controls.end(),
-                                 [&](const ControlDesign& x) { return x.id == c.control; });
+                                [&](const ControlDesign& x) { return x.id == c.control; });
     ASSERT_NE(d, design.controls.end());
     SCOPED_TRACE(d->name);
     EXPECT_EQ(gbk_to_utf8(d->text), c.utf8);

@@ -90,13 +90,16 @@ Expansion expand(std::uint64_t f, int e, std::size_t max_digits = 100000) {
   for (int i = 0; i < 64 && i < bits; ++i) {
     if ((f >> i) & 1u) frac[static_cast<std::size_t>(i / 32)] |= 1u << (i % 32);
   }
-  const int top_bits = bits - 32 * (static_cast<int>(frac.size()) - 1);  // 1..32 bits in the top limb
+  const int top_bits =
+      bits - 32 * (static_cast<int>(frac.size()) - 1);  // 1..32 bits in the top limb
   int leading_zeros = 0;  // zero digits after the point before the first significant one
   if (whole != 0) {
     s = std::to_string(whole);
     exponent = static_cast<int>(s.size()) - 1;
   }
-  auto is_zero = [&] { return std::all_of(frac.begin(), frac.end(), [](std::uint32_t v) { return v == 0; }); };
+  auto is_zero = [&] {
+    return std::all_of(frac.begin(), frac.end(), [](std::uint32_t v) { return v == 0; });
+  };
   while (!is_zero() && s.size() < max_digits) {
     std::uint64_t carry = 0;
     for (auto& limb : frac) {
@@ -106,7 +109,8 @@ Expansion expand(std::uint64_t f, int e, std::size_t max_digits = 100000) {
     }
     const std::uint64_t top = carry;
     const std::uint64_t top_limb = frac.back();
-    const auto chunk = static_cast<std::uint32_t>((top << (32 - top_bits)) | (top_limb >> top_bits));
+    const auto chunk =
+        static_cast<std::uint32_t>((top << (32 - top_bits)) | (top_limb >> top_bits));
     frac.back() = static_cast<std::uint32_t>(top_limb & ((std::uint64_t{1} << top_bits) - 1));
     if (s.empty()) {
       if (chunk == 0) {
@@ -172,7 +176,8 @@ std::string reference_text(double x) {
     text += d[0];
     if (!tail.empty()) text += "." + tail;
     std::string e = std::to_string(exponent < 0 ? -exponent : exponent);
-    text += std::string(exponent < 0 ? "e-" : "e+") + std::string(e.size() < 3 ? 3 - e.size() : 0, '0') + e;
+    text += std::string(exponent < 0 ? "e-" : "e+") +
+            std::string(e.size() < 3 ? 3 - e.size() : 0, '0') + e;
   } else if (exponent >= 0) {
     std::string whole = d.substr(0, static_cast<std::size_t>(exponent) + 1);
     std::string frac = d.substr(static_cast<std::size_t>(exponent) + 1);
@@ -214,7 +219,8 @@ void expect_matches_reference(double x, long& mismatches) {
   const std::string ref = reference_text(x);
   if (std::string(out, n) != ref) {
     if (++mismatches <= 10) {
-      ADD_FAILURE() << std::hex << std::bit_cast<std::uint64_t>(x) << ": " << std::string(out, n) << " vs " << ref;
+      ADD_FAILURE() << std::hex << std::bit_cast<std::uint64_t>(x) << ": " << std::string(out, n)
+                    << " vs " << ref;
     }
   }
 }
@@ -222,7 +228,8 @@ void expect_matches_reference(double x, long& mismatches) {
 TEST(NumberToTextDifferential, RandomBitPatternsAcrossAllExponents) {
   std::mt19937_64 rng(20261211);
   long mismatches = 0;
-  for (long i = 0; i < kSweepSamples; ++i) expect_matches_reference(random_bits_double(rng), mismatches);
+  for (long i = 0; i < kSweepSamples; ++i)
+    expect_matches_reference(random_bits_double(rng), mismatches);
   EXPECT_EQ(mismatches, 0);
 }
 
@@ -247,8 +254,9 @@ TEST(NumberToTextDifferential, NeighboursOfTiesAndPowersOfTen) {
   long mismatches = 0;
   for (int p = -323; p <= 308; ++p) {
     const std::string base = "1e" + std::to_string(p);
-    for (const char* mantissa : {"1", "9.9999999999995", "9.99999999999995", "1.00000000000005", "1.0000000000000499999",
-                                 "4.5", "2.2857142857142855", "9.999999999999999"}) {
+    for (const char* mantissa :
+         {"1", "9.9999999999995", "9.99999999999995", "1.00000000000005", "1.0000000000000499999",
+          "4.5", "2.2857142857142855", "9.999999999999999"}) {
       const double v = text_to_number(std::string(mantissa) + "e" + std::to_string(p));
       if (!(v > 0) || v - v != 0) continue;
       const auto b = std::bit_cast<std::uint64_t>(v);
@@ -312,12 +320,14 @@ RandomText make_text(std::mt19937_64& rng, int max_digits) {
     sign = full_width(sign);
   }
   const char* spaces[] = {"", " ", "\t", "\n\v\f\r ", "\xA1\xA1", "  "};
-  const char* junk[] = {"", "kg", "e", "E+", "d-x", ".5", "\xA3\xAE", "\xC6\xDF", " 1", ",5", "\xA3"};
+  const char* junk[] = {"",         "kg",       "e",  "E+", "d-x", ".5",
+                        "\xA3\xAE", "\xC6\xDF", " 1", ",5", "\xA3"};
   t.decorated = std::string(spaces[pick(0, 5)]) + sign + body;
   t.end = t.decorated.size();
   const std::string tail = junk[pick(0, 10)];
   // A second point after a mantissa that has none would extend the number.
-  if (!((tail == ".5" || tail == "\xA3\xAE") && mantissa.find('.') == std::string::npos && exponent_digits.empty())) {
+  if (!((tail == ".5" || tail == "\xA3\xAE") && mantissa.find('.') == std::string::npos &&
+        exponent_digits.empty())) {
     t.decorated += tail;
   }
   return t;
@@ -338,10 +348,11 @@ void expect_matches_from_chars(const RandomText& t, long& mismatches) {
   const double got = convert_scanned(s, t.decorated);
   const double direct = text_to_number(t.decorated);
   if (std::bit_cast<std::uint64_t>(got) != std::bit_cast<std::uint64_t>(want) ||
-      std::bit_cast<std::uint64_t>(direct) != std::bit_cast<std::uint64_t>(want) || s.end != t.end) {
+      std::bit_cast<std::uint64_t>(direct) != std::bit_cast<std::uint64_t>(want) ||
+      s.end != t.end) {
     if (++mismatches <= 10) {
-      ADD_FAILURE() << testing::PrintToString(t.decorated) << " end " << s.end << " (want " << t.end << ") "
-                    << std::hexfloat << got << " vs " << want << " from " << t.plain;
+      ADD_FAILURE() << testing::PrintToString(t.decorated) << " end " << s.end << " (want " << t.end
+                    << ") " << std::hexfloat << got << " vs " << want << " from " << t.plain;
     }
   }
 }
@@ -349,7 +360,8 @@ void expect_matches_from_chars(const RandomText& t, long& mismatches) {
 TEST(TextToNumberDifferential, RandomTextsAgainstFromChars) {
   std::mt19937_64 rng(70175);
   long mismatches = 0;
-  for (long i = 0; i < kSweepSamples / 5; ++i) expect_matches_from_chars(make_text(rng, i % 4 == 0 ? 40 : 17), mismatches);
+  for (long i = 0; i < kSweepSamples / 5; ++i)
+    expect_matches_from_chars(make_text(rng, i % 4 == 0 ? 40 : 17), mismatches);
   EXPECT_EQ(mismatches, 0);
 }
 
@@ -360,7 +372,8 @@ TEST(TextToNumberDifferential, TextsAtHalfwayPoints) {
   std::mt19937_64 rng(42);
   long mismatches = 0;
   for (long i = 0; i < kSweepSamples / 50; ++i) {
-    const auto bits = std::bit_cast<std::uint64_t>(random_bits_double(rng)) & ~(std::uint64_t{1} << 63);
+    const auto bits =
+        std::bit_cast<std::uint64_t>(random_bits_double(rng)) & ~(std::uint64_t{1} << 63);
     const int biased = static_cast<int>(bits >> 52);
     std::uint64_t f = bits & ((std::uint64_t{1} << 52) - 1);
     int e = -1074;
@@ -372,8 +385,10 @@ TEST(TextToNumberDifferential, TextsAtHalfwayPoints) {
     std::string exponent = "e";
     exponent += std::to_string(half.exponent);
     const std::string at = half.digits.substr(0, 1) + "." + half.digits.substr(1);
-    const std::size_t cut = 2 + static_cast<std::size_t>(rng() % (half.digits.size() > 1 ? half.digits.size() - 1 : 1));
-    for (const std::string& text : {at + exponent, at + "0000000000001" + exponent, at.substr(0, cut) + exponent}) {
+    const std::size_t cut =
+        2 + static_cast<std::size_t>(rng() % (half.digits.size() > 1 ? half.digits.size() - 1 : 1));
+    for (const std::string& text :
+         {at + exponent, at + "0000000000001" + exponent, at.substr(0, cut) + exponent}) {
       expect_matches_from_chars({text, text, text.size()}, mismatches);
     }
   }

@@ -21,29 +21,40 @@ TEST_P(FoldFullWidth, FoldsAsTheTableSays) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FoldFullWidth,
-    testing::Values(
-        FoldCase{"Empty", "", ""},
-        FoldCase{"AsciiCopied", "1.75 kg\t~", "1.75 kg\t~"},
-        FoldCase{"FullWidthNumber", "\xA3\xB1\xA3\xAE\xA3\xB7\xA3\xB5", "1.75"},
-        FoldCase{"FullWidthSignsAndLetters", "\xA3\xAB\xA3\xAD\xA3\xC5\xA3\xE5\xA3\xC4\xA3\xE4", "+-EeDd"},
-        FoldCase{"FirstAndLastOfA3Range", "\xA3\xA1\xA3\xFE", "!~"},
-        FoldCase{"A3OutsideRangeCopied", std::string("\xA3\xA0\xA3\xFF", 4), std::string("\xA3\xA0\xA3\xFF", 4)},
-        FoldCase{"IdeographicSpace", "\xA1\xA1" "70", " 70"},
-        FoldCase{"TildeAndStars", "\xA1\xAB\xA1\xEE\xA1\xEF", "~**"},
-        FoldCase{"OtherA1Copied", "\xA1\xA2\xA1\xF0", "\xA1\xA2\xA1\xF0"},
-        FoldCase{"HanziCopied", "\xC6\xDF\xCA\xAE", "\xC6\xDF\xCA\xAE"},
-        // The trail byte of a pair is never read as a character of its own:
-        // B0 A3 is one character, so the A3 B1 that seems to follow is not.
-        FoldCase{"PairsNotResynchronised", "\xB0\xA3\xB1", "\xB0\xA3"},
-        FoldCase{"TrailByteBelow80", "\x81" "1", "\x81" "1"},
-        FoldCase{"LoneLeadByteAtEndDropped", "5\xA3", "5"},
-        FoldCase{"OnlyALeadByte", "\xFF", ""}),
-    [](const testing::TestParamInfo<FoldCase>& param_info) { return std::string(param_info.param.name); });
+    testing::Values(FoldCase{"Empty", "", ""}, FoldCase{"AsciiCopied", "1.75 kg\t~", "1.75 kg\t~"},
+                    FoldCase{"FullWidthNumber", "\xA3\xB1\xA3\xAE\xA3\xB7\xA3\xB5", "1.75"},
+                    FoldCase{"FullWidthSignsAndLetters",
+                             "\xA3\xAB\xA3\xAD\xA3\xC5\xA3\xE5\xA3\xC4\xA3\xE4", "+-EeDd"},
+                    FoldCase{"FirstAndLastOfA3Range", "\xA3\xA1\xA3\xFE", "!~"},
+                    FoldCase{"A3OutsideRangeCopied", std::string("\xA3\xA0\xA3\xFF", 4),
+                             std::string("\xA3\xA0\xA3\xFF", 4)},
+                    FoldCase{"IdeographicSpace",
+                             "\xA1\xA1"
+                             "70",
+                             " 70"},
+                    FoldCase{"TildeAndStars", "\xA1\xAB\xA1\xEE\xA1\xEF", "~**"},
+                    FoldCase{"OtherA1Copied", "\xA1\xA2\xA1\xF0", "\xA1\xA2\xA1\xF0"},
+                    FoldCase{"HanziCopied", "\xC6\xDF\xCA\xAE", "\xC6\xDF\xCA\xAE"},
+                    // The trail byte of a pair is never read as a character of its own:
+                    // B0 A3 is one character, so the A3 B1 that seems to follow is not.
+                    FoldCase{"PairsNotResynchronised", "\xB0\xA3\xB1", "\xB0\xA3"},
+                    FoldCase{"TrailByteBelow80",
+                             "\x81"
+                             "1",
+                             "\x81"
+                             "1"},
+                    FoldCase{"LoneLeadByteAtEndDropped", "5\xA3", "5"},
+                    FoldCase{"OnlyALeadByte", "\xFF", ""}),
+    [](const testing::TestParamInfo<FoldCase>& param_info) {
+      return std::string(param_info.param.name);
+    });
 
 // The header's examples.
 TEST(FoldFullWidthContract, HeaderExamplesHold) {
   EXPECT_EQ(fold_full_width("\xA3\xB1\xA3\xAE\xA3\xB7\xA3\xB5"), "1.75");
-  EXPECT_EQ(fold_full_width("\xA1\xA1" "70"), " 70");
+  EXPECT_EQ(fold_full_width("\xA1\xA1"
+                            "70"),
+            " 70");
   EXPECT_EQ(fold_full_width("\xC6\xDF\xCA\xAE"), "\xC6\xDF\xCA\xAE");
   EXPECT_EQ(fold_full_width("5\xA3"), "5");
 }

@@ -42,19 +42,26 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"0012.50", 12.5, 7}, ParseCase{"1.75m", 1.75, 4}, ParseCase{"1,75", 1, 1},
         ParseCase{"1 000", 1, 1}, ParseCase{"1.2.3", 1.2, 3}, ParseCase{"1e2", 100, 3},
         ParseCase{"1E+2", 100, 4}, ParseCase{"1d2", 100, 3}, ParseCase{"1D-2", 0.01, 4},
-        ParseCase{"1e", 1, 1}, ParseCase{"1e+", 1, 1}, ParseCase{"1e-x", 1, 1}, ParseCase{"1.e5", 1e5, 4},
-        ParseCase{".5e1", 5, 4}, ParseCase{"e5", 0, 0}, ParseCase{"", 0, 0}, ParseCase{"abc", 0, 0},
-        ParseCase{"-", 0, 0}, ParseCase{".", 0, 0}, ParseCase{"-.", 0, 0}, ParseCase{"-.e5", 0, 0},
-        ParseCase{"+-1", 0, 0}, ParseCase{"0x1A", 0, 1}, ParseCase{"-0", -0.0, 2},
-        ParseCase{"-0.000e999", -0.0, 10}, ParseCase{"0e-99999", 0, 8}, ParseCase{"1e0x", 1, 3},
+        ParseCase{"1e", 1, 1}, ParseCase{"1e+", 1, 1}, ParseCase{"1e-x", 1, 1},
+        ParseCase{"1.e5", 1e5, 4}, ParseCase{".5e1", 5, 4}, ParseCase{"e5", 0, 0},
+        ParseCase{"", 0, 0}, ParseCase{"abc", 0, 0}, ParseCase{"-", 0, 0}, ParseCase{".", 0, 0},
+        ParseCase{"-.", 0, 0}, ParseCase{"-.e5", 0, 0}, ParseCase{"+-1", 0, 0},
+        ParseCase{"0x1A", 0, 1}, ParseCase{"-0", -0.0, 2}, ParseCase{"-0.000e999", -0.0, 10},
+        ParseCase{"0e-99999", 0, 8}, ParseCase{"1e0x", 1, 3},
         // Full-width forms count like their ordinary ones, by byte offsets.
         ParseCase{"\xA3\xB1\xA3\xAE\xA3\xB7\xA3\xB5", 1.75, 8},
-        ParseCase{"\xA1\xA1" "1.75", 1.75, 6}, ParseCase{"\xA3\xAD\xA3\xB1", -1, 4},
+        ParseCase{"\xA1\xA1"
+                  "1.75",
+                  1.75, 6},
+        ParseCase{"\xA3\xAD\xA3\xB1", -1, 4},
         ParseCase{"1\xA3\xE4\xA3\xAB\xA3\xB2", 100, 7},  // 1ｄ＋２
-        ParseCase{"\xC6\xDF\xCA\xAE", 0, 0},              // 七十
-        ParseCase{"1\xA3", 1, 1},                         // a lone lead byte ends the text
-        ParseCase{"1\xA3\xAE", 1, 3},                     // 1．
-        ParseCase{std::string("1\0" "5", 3), 1, 1},
+        ParseCase{"\xC6\xDF\xCA\xAE", 0, 0},             // 七十
+        ParseCase{"1\xA3", 1, 1},                        // a lone lead byte ends the text
+        ParseCase{"1\xA3\xAE", 1, 3},                    // 1．
+        ParseCase{std::string("1\0"
+                              "5",
+                              3),
+                  1, 1},
         ParseCase{"1e400", kInf, 5}, ParseCase{"-1e400", -kInf, 6}, ParseCase{"1e-400", 0, 6},
         ParseCase{"-1e-400", -0.0, 7}, ParseCase{"1e-310", from_bits(0x12688b70e62b), 6}));
 
@@ -112,7 +119,8 @@ TEST(ScanNumber, KeepsNineteenSignificantDigitsAndCountsTheRest) {
 TEST(TextToNumberRounding, TiesGoToEvenAndAnyLaterDigitBreaksThem) {
   // 2^53 + 1 lies halfway between 2^53 and 2^53 + 2: ties to even go down.
   EXPECT_EQ(text_to_number("9007199254740993"), 0x1p53);
-  EXPECT_EQ(text_to_number("9007199254740993.000000000000000000000000000000000000000000001"), 0x1p53 + 2);
+  EXPECT_EQ(text_to_number("9007199254740993.000000000000000000000000000000000000000000001"),
+            0x1p53 + 2);
   std::string long_tie = "9007199254740993." + std::string(100'000, '0');
   EXPECT_EQ(text_to_number(long_tie), 0x1p53);
   EXPECT_EQ(text_to_number(long_tie + "1"), 0x1p53 + 2);
@@ -120,26 +128,45 @@ TEST(TextToNumberRounding, TiesGoToEvenAndAnyLaterDigitBreaksThem) {
   EXPECT_EQ(text_to_number("9007199254740995"), 0x1p53 + 4);
   // Halfway between 1 and the next double, 1 + 2^-53, written out exactly.
   EXPECT_EQ(text_to_number("1.00000000000000011102230246251565404236316680908203125"), 1.0);
-  EXPECT_EQ(text_to_number("1.00000000000000011102230246251565404236316680908203126"), 1.0 + 0x1p-52);
+  EXPECT_EQ(text_to_number("1.00000000000000011102230246251565404236316680908203126"),
+            1.0 + 0x1p-52);
   EXPECT_EQ(text_to_number("1.00000000000000011102230246251565404236316680908203124"), 1.0);
   // Half of the smallest subnormal (2^-1075) rounds to even, zero; a hair more
   // gives the smallest subnormal.
   const std::string half_min =
-      "2.470328229206232720882843964341106861825299013071623822127928412503377536351043759326499181808179961898982823"
-      "47722858865463328355177969898199387398005390939063150356595155702263922908583924491051844359318028499365361525"
-      "00319370457678249219365623669863658480757001585769269903706311928279558551332927834338409351978015531246597263"
-      "57957462276646527282722005637400648549997709659947045402082816622623785739345073633900796776193057750674017632"
-      "46736009689513405355374585166611342237666786041621596804619144672918403005300575308490487653917113865916462395"
-      "24912623653881879636239373280423891018672348497668235089863388587925628302755995657524455507255189313690836254"
-      "779186948667994968324049705821028513185451396213837722826145437693412532098591327667236328125e-324";
+      "2."
+      "47032822920623272088284396434110686182529901307162382212792841250337753635104375932649918180"
+      "8179961898982823"
+      "47722858865463328355177969898199387398005390939063150356595155702263922908583924491051844359"
+      "318028499365361525"
+      "00319370457678249219365623669863658480757001585769269903706311928279558551332927834338409351"
+      "978015531246597263"
+      "57957462276646527282722005637400648549997709659947045402082816622623785739345073633900796776"
+      "193057750674017632"
+      "46736009689513405355374585166611342237666786041621596804619144672918403005300575308490487653"
+      "917113865916462395"
+      "24912623653881879636239373280423891018672348497668235089863388587925628302755995657524455507"
+      "255189313690836254"
+      "77918694866799496832404970582102851318545139621383772282614543769341253209859132766723632812"
+      "5e-324";
   EXPECT_EQ(bits_of(text_to_number(half_min)), 0u);
   EXPECT_EQ(bits_of(text_to_number(half_min.substr(0, half_min.size() - 5) + "1e-324")), 1u);
   // The largest double and the point halfway to 2^1024, which rounds to even:
   // up, to infinity.
   EXPECT_EQ(text_to_number("1.7976931348623157e308"), std::numeric_limits<double>::max());
   EXPECT_EQ(text_to_number("1.7976931348623158079e308"), std::numeric_limits<double>::max());
-  EXPECT_EQ(text_to_number("179769313486231580793728971405303415079934132710037826936173778980444968292764750946649017977587207096330286416692887910946555547851940402630657488671505820681908902000708383676273854845817711531764475730270069855571366959622842914819860834936475292719074168444365510704342711559699508093042880177904174497792"), kInf);
-  EXPECT_EQ(text_to_number("179769313486231580793728971405303415079934132710037826936173778980444968292764750946649017977587207096330286416692887910946555547851940402630657488671505820681908902000708383676273854845817711531764475730270069855571366959622842914819860834936475292719074168444365510704342711559699508093042880177904174497791"), std::numeric_limits<double>::max());
+  EXPECT_EQ(text_to_number(
+                "1797693134862315807937289714053034150799341327100378269361737789804449682927647509"
+                "4664901797758720709633028641669288791094655554785194040263065748867150582068190890"
+                "2000708383676273854845817711531764475730270069855571366959622842914819860834936475"
+                "292719074168444365510704342711559699508093042880177904174497792"),
+            kInf);
+  EXPECT_EQ(text_to_number(
+                "1797693134862315807937289714053034150799341327100378269361737789804449682927647509"
+                "4664901797758720709633028641669288791094655554785194040263065748867150582068190890"
+                "2000708383676273854845817711531764475730270069855571366959622842914819860834936475"
+                "292719074168444365510704342711559699508093042880177904174497791"),
+            std::numeric_limits<double>::max());
   // The smallest normal double and its neighbour below.
   EXPECT_EQ(text_to_number("2.2250738585072014e-308"), 0x1p-1022);
   EXPECT_EQ(text_to_number("2.2250738585072009e-308"), from_bits(0x000FFFFFFFFFFFFF));
@@ -165,8 +192,8 @@ TEST(TextToNumberTotal, HugeExponentsAndMantissas) {
 
 TEST(TextToNumberTotal, FoldedAndUnfoldedTextsReadAlike) {
   const char* texts[] = {"\xA3\xB7\xA3\xB0\xA3\xAE\xA3\xB5\xA3\xE5\xA3\xAD\xA3\xB3kg",
-                         "\xA1\xA1\xA1\xA1 \xA3\xAB\xA3\xAE\xA3\xB5",
-                         "1\xA3\xC4", "\xB0\xA3\xB1", "\xA3\xB1\xB0"};
+                         "\xA1\xA1\xA1\xA1 \xA3\xAB\xA3\xAE\xA3\xB5", "1\xA3\xC4", "\xB0\xA3\xB1",
+                         "\xA3\xB1\xB0"};
   for (const char* t : texts) {
     EXPECT_EQ(bits_of(text_to_number(t)), bits_of(text_to_number(fold_full_width(t)))) << t;
   }

@@ -14,7 +14,8 @@ TEST(WideMath, MultiplyByHalvesIsExact) {
 #if defined(__SIZEOF_INT128__)
   __extension__ using Wide = unsigned __int128;
   std::mt19937_64 rng(128);
-  const std::uint64_t edges[] = {0, 1, 0xFFFFFFFFu, 0x100000000u, ~std::uint64_t{0}, std::uint64_t{1} << 63};
+  const std::uint64_t edges[] = {
+      0, 1, 0xFFFFFFFFu, 0x100000000u, ~std::uint64_t{0}, std::uint64_t{1} << 63};
   auto check = [](std::uint64_t a, std::uint64_t b) {
     const U128 r = multiply_full_by_halves(a, b);
     const Wide p = static_cast<Wide>(a) * b;

@@ -82,8 +82,8 @@ struct Failure {
 
 std::wstring widen(std::string_view bytes, UINT code_page = CP_UTF8) {
   if (bytes.empty()) return {};
-  const int n = MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
   return out;
@@ -91,8 +91,8 @@ std::wstring widen(std::string_view bytes, UINT code_page = CP_UTF8) {
 
 std::string utf8(std::wstring_view text) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                    0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
                       nullptr, nullptr);
@@ -118,7 +118,8 @@ void pause(DWORD ms) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
     if (left <= 0) return;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
   }
@@ -155,7 +156,8 @@ LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, const char
   // Wine answers some messages (WM_GETICON without an icon) with a zero
   // return and no error; only a set error means that no answer came.
   if (SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG | SMTO_BLOCK, 2000,
-                          &result) == 0 && GetLastError() != 0)
+                          &result) == 0 &&
+      GetLastError() != 0)
     fail(std::string("no answer to ") + what + " (error " + std::to_string(GetLastError()) + ")");
   return static_cast<LRESULT>(result);
 }
@@ -163,8 +165,8 @@ LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, const char
 std::wstring control_text(HWND window) {
   const auto length = send(window, WM_GETTEXTLENGTH, 0, 0, "WM_GETTEXTLENGTH");
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const auto got = send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        "WM_GETTEXT");
+  const auto got =
+      send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), "WM_GETTEXT");
   text.resize(static_cast<std::size_t>(got));
   return text;
 }
@@ -246,7 +248,12 @@ unsigned long window_count(DWORD pid) {
         if (owner != c->pid) return TRUE;
         ++c->n;
         EnumChildWindows(
-            w, [](HWND, LPARAM q) -> BOOL { ++reinterpret_cast<Count*>(q)->n; return TRUE; }, p);
+            w,
+            [](HWND, LPARAM q) -> BOOL {
+              ++reinterpret_cast<Count*>(q)->n;
+              return TRUE;
+            },
+            p);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&count));
@@ -262,8 +269,14 @@ INPUT key_input(WORD vk, bool up) {
   in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
   in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
   switch (vk) {
-    case VK_HOME: case VK_END: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
-    case VK_DELETE: case VK_INSERT:
+    case VK_HOME:
+    case VK_END:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_DELETE:
+    case VK_INSERT:
       in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
       break;
     default:
@@ -274,8 +287,9 @@ INPUT key_input(WORD vk, bool up) {
 
 void send_inputs(std::vector<INPUT> inputs) {
   const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  if (sent != inputs.size()) fail("SendInput sent " + std::to_string(sent) + " of " +
-                                  std::to_string(inputs.size()) + " events");
+  if (sent != inputs.size())
+    fail("SendInput sent " + std::to_string(sent) + " of " + std::to_string(inputs.size()) +
+         " events");
   pause(15);  // lets the events reach the program in their order
 }
 
@@ -284,7 +298,8 @@ void press(WORD vk, std::vector<WORD> modifiers) {
   for (WORD m : modifiers) inputs.push_back(key_input(m, false));
   inputs.push_back(key_input(vk, false));
   inputs.push_back(key_input(vk, true));
-  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) inputs.push_back(key_input(*m, true));
+  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m)
+    inputs.push_back(key_input(*m, true));
   send_inputs(std::move(inputs));
 }
 
@@ -309,10 +324,22 @@ void type_char(wchar_t c) {
 
 void press_chord(const std::string& chord) {
   static const std::map<std::string, WORD> keys = {
-      {"Tab", VK_TAB},     {"Esc", VK_ESCAPE}, {"Enter", VK_RETURN}, {"Backspace", VK_BACK},
-      {"Home", VK_HOME},   {"End", VK_END},    {"Left", VK_LEFT},    {"Right", VK_RIGHT},
-      {"Delete", VK_DELETE}, {"F4", VK_F4},    {"V", 'V'},           {"C", 'C'},
-      {"X", 'X'},          {"Z", 'Z'},         {"A", 'A'},           {"F1", VK_F1},
+      {"Tab", VK_TAB},
+      {"Esc", VK_ESCAPE},
+      {"Enter", VK_RETURN},
+      {"Backspace", VK_BACK},
+      {"Home", VK_HOME},
+      {"End", VK_END},
+      {"Left", VK_LEFT},
+      {"Right", VK_RIGHT},
+      {"Delete", VK_DELETE},
+      {"F4", VK_F4},
+      {"V", 'V'},
+      {"C", 'C'},
+      {"X", 'X'},
+      {"Z", 'Z'},
+      {"A", 'A'},
+      {"F1", VK_F1},
       {"Space", VK_SPACE},
   };
   std::vector<WORD> modifiers;
@@ -321,10 +348,14 @@ void press_chord(const std::string& chord) {
     const auto plus = rest.find('+');
     if (plus == std::string::npos) break;
     const std::string m = rest.substr(0, plus);
-    if (m == "Shift") modifiers.push_back(VK_SHIFT);
-    else if (m == "Ctrl") modifiers.push_back(VK_CONTROL);
-    else if (m == "Alt") modifiers.push_back(VK_MENU);
-    else fail("unknown modifier " + m);
+    if (m == "Shift")
+      modifiers.push_back(VK_SHIFT);
+    else if (m == "Ctrl")
+      modifiers.push_back(VK_CONTROL);
+    else if (m == "Alt")
+      modifiers.push_back(VK_MENU);
+    else
+      fail("unknown modifier " + m);
     rest = rest.substr(plus + 1);
   }
   const auto k = keys.find(rest);
@@ -427,7 +458,8 @@ void Probe::start() {
               return TRUE;
             },
             reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+        return search.found != nullptr ||
+               WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
       },
       20000);
   if (!shown || search.found == nullptr)
@@ -464,11 +496,16 @@ const ControlDesign& Probe::design(const std::string& name) const {
 // are classes of the program's own; the edit boxes are the system's.
 const wchar_t* class_of_kind(Kind kind) {
   switch (kind) {
-    case Kind::Label: return L"HalverneLabel";
-    case Kind::EditBox: return L"Edit";
-    case Kind::ShapeBox: return L"HalverneShapeBox";
-    case Kind::Timer: return L"HalverneTimer";
-    case Kind::window: return L"HalverneWindow";
+    case Kind::Label:
+      return L"HalverneLabel";
+    case Kind::EditBox:
+      return L"Edit";
+    case Kind::ShapeBox:
+      return L"HalverneShapeBox";
+    case Kind::Timer:
+      return L"HalverneTimer";
+    case Kind::window:
+      return L"HalverneWindow";
   }
   return L"";
 }
@@ -590,7 +627,8 @@ void Probe::check_layout() {
     if (!IsWindowEnabled(w)) faults.push_back(name + ": disabled");
     const std::wstring expected = widen(d.text, 936);
     const std::wstring shown = d.kind == Kind::ShapeBox ? stored_text(w) : control_text(w);
-    if (shown != expected) faults.push_back(name + ": text " + show(shown) + ", not " + show(expected));
+    if (shown != expected)
+      faults.push_back(name + ": text " + show(shown) + ", not " + show(expected));
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(w, GWL_STYLE));
     const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(w, GWL_EXSTYLE));
     if (d.kind == Kind::EditBox) {
@@ -602,7 +640,8 @@ void Probe::check_layout() {
       if (!(ex_style & WS_EX_CLIENTEDGE)) faults.push_back(name + ": no sunken client edge");
       if (!(style & WS_TABSTOP)) faults.push_back(name + ": not a tab stop");
       const auto limit = send(w, EM_GETLIMITTEXT, 0, 0, "EM_GETLIMITTEXT");
-      if (limit < 0x7FFFFFFE) faults.push_back(name + ": length limited to " + std::to_string(limit));
+      if (limit < 0x7FFFFFFE)
+        faults.push_back(name + ": length limited to " + std::to_string(limit));
     } else if (style & WS_TABSTOP) {
       faults.push_back(name + ": a tab stop");
     }
@@ -681,7 +720,8 @@ void Probe::banner_pass() {
   const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
   std::printf("banner: %d one-pixel steps, %d missed samples, %d wraps in %.2f s (%.0f px/s)\n",
               steps, skips, wraps, seconds, (steps + skips) / seconds);
-  if (wraps != 1) fail("banner did not wrap back to the outer width " + std::to_string(outer_width));
+  if (wraps != 1)
+    fail("banner did not wrap back to the outer width " + std::to_string(outer_width));
   if (skips * 20 > steps) fail("banner moved by more than one pixel too often");
   // 5 ms asked for; Wine delivers every 10 ms at best. Fewer than 50 steps a
   // second means the program asked for a much longer period.
@@ -697,11 +737,13 @@ std::wstring parse_text(const std::string& token) {
       continue;
     }
     const wchar_t e = raw[++i];
-    if (e == L't') out += L'\t';
+    if (e == L't')
+      out += L'\t';
     else if (e == L'u' && i + 4 < raw.size()) {
       out += static_cast<wchar_t>(std::stoi(utf8(raw.substr(i + 1, 4)), nullptr, 16));
       i += 4;
-    } else out += e;
+    } else
+      out += e;
   }
   return out;
 }
@@ -727,7 +769,8 @@ std::vector<std::string> split(const std::string& line) {
       if (i == line.size()) fail("unterminated quote");
       ++i;
     } else {
-      while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') word += line[i++];
+      while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
+        word += line[i++];
     }
     words.push_back(word);
   }
@@ -765,8 +808,8 @@ void Probe::run(const std::vector<std::string>& args) {
   } else if (c == "window-rect") {
     need(args, 4);
     const RECT r = outer_rect(main());
-    if (r.left != number(args[1]) || r.top != number(args[2]) || r.right - r.left != number(args[3]) ||
-        r.bottom - r.top != number(args[4]))
+    if (r.left != number(args[1]) || r.top != number(args[2]) ||
+        r.right - r.left != number(args[3]) || r.bottom - r.top != number(args[4]))
       fail("main window's outer rectangle is " + rect_text(r));
   } else if (c == "window-style") {
     need(args, 0);
@@ -794,8 +837,8 @@ void Probe::run(const std::vector<std::string>& args) {
   } else if (c == "selection") {
     need(args, 3);
     DWORD from = 0, to = 0;
-    send(control(args[1]), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to),
-         "EM_GETSEL");
+    send(control(args[1]), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+         reinterpret_cast<LPARAM>(&to), "EM_GETSEL");
     if (from != static_cast<DWORD>(number(args[2])) || to != static_cast<DWORD>(number(args[3])))
       fail(args[1] + " selection is " + std::to_string(from) + ".." + std::to_string(to));
   } else if (c == "focus") {
@@ -835,7 +878,12 @@ void Probe::run(const std::vector<std::string>& args) {
     need(args, 0);
     HWND box = notice_box();
     if (box == nullptr) fail("no notice box");
-    if (!wait_until([&] { HWND f = focus(); return f == box || (f != nullptr && IsChild(box, f)); }, 3000))
+    if (!wait_until(
+            [&] {
+              HWND f = focus();
+              return f == box || (f != nullptr && IsChild(box, f));
+            },
+            3000))
       fail("focus is in " + describe_focus() + ", not in the notice box");
   } else if (c == "notice-ok") {
     need(args, 0);
@@ -858,7 +906,8 @@ void Probe::run(const std::vector<std::string>& args) {
     int now = before;
     if (!wait_until([&] { return (now = banner_left()) != before; }, number(args[1])))
       fail("banner stands still at " + std::to_string(before));
-    if (now > before && now < 300) fail("banner moved right, from " + std::to_string(before) + " to " + std::to_string(now));
+    if (now > before && now < 300)
+      fail("banner moved right, from " + std::to_string(before) + " to " + std::to_string(now));
   } else if (c == "banner-start") {
     need(args, 0);
     RECT client{};
@@ -869,7 +918,8 @@ void Probe::run(const std::vector<std::string>& args) {
     // of) the main window's outer width, beyond the client area.
     if (left > outer.right - outer.left || left < client.right - 30)
       fail("banner starts at " + std::to_string(left) + ", outer width " +
-           std::to_string(outer.right - outer.left) + ", client width " + std::to_string(client.right));
+           std::to_string(outer.right - outer.left) + ", client width " +
+           std::to_string(client.right));
     std::printf("banner first seen at %d\n", left);
   } else if (c == "banner-at") {
     need(args, 1);
@@ -922,7 +972,8 @@ void Probe::run(const std::vector<std::string>& args) {
     long sx = 0, sy = 0, n = 0;
     for (int y = r.top; y < std::min<int>(r.bottom, r.top + 40); y += 2)
       for (int x = std::max<int>(r.left, r.right - 80); x < r.right; x += 2) {
-        const auto at = static_cast<LPARAM>((static_cast<unsigned>(y) << 16) | (static_cast<unsigned>(x) & 0xffffu));
+        const auto at = static_cast<LPARAM>((static_cast<unsigned>(y) << 16) |
+                                            (static_cast<unsigned>(x) & 0xffffu));
         if (send(main(), WM_NCHITTEST, 0, at, "WM_NCHITTEST") == HTCLOSE) sx += x, sy += y, ++n;
       }
     if (n == 0) fail("no close button on the caption");
@@ -938,8 +989,9 @@ void Probe::run(const std::vector<std::string>& args) {
     wc.lpszClassName = L"HalverneProbeWindow";
     RegisterClassW(&wc);
     if (other_ == nullptr)
-      other_ = CreateWindowExW(0, wc.lpszClassName, L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               20, 20, 240, 160, nullptr, nullptr, wc.hInstance, nullptr);
+      other_ =
+          CreateWindowExW(0, wc.lpszClassName, L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                          20, 20, 240, 160, nullptr, nullptr, wc.hInstance, nullptr);
     if (other_ == nullptr) fail("cannot create a window of the probe's own");
     pause(200);
     RECT r = outer_rect(other_);
@@ -959,10 +1011,12 @@ void Probe::run(const std::vector<std::string>& args) {
   } else if (c == "exit-code") {
     need(args, 1);
     if (process_.hProcess == nullptr) fail("the program has not been started");
-    if (WaitForSingleObject(process_.hProcess, 5000) != WAIT_OBJECT_0) fail("the program is still running");
+    if (WaitForSingleObject(process_.hProcess, 5000) != WAIT_OBJECT_0)
+      fail("the program is still running");
     DWORD code = 0;
     GetExitCodeProcess(process_.hProcess, &code);
-    if (static_cast<int>(code) != number(args[1])) fail("exit code " + std::to_string(static_cast<int>(code)));
+    if (static_cast<int>(code) != number(args[1]))
+      fail("exit code " + std::to_string(static_cast<int>(code)));
     std::printf("exit code %d\n", static_cast<int>(code));
   } else if (c == "set-text") {
     need(args, 2);
@@ -986,14 +1040,18 @@ void Probe::run(const std::vector<std::string>& args) {
     need(args, 0);
     PROCESS_MEMORY_COUNTERS_EX m{};
     m.cb = sizeof m;
-    if (!GetProcessMemoryInfo(process_.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m))
+    if (!GetProcessMemoryInfo(process_.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m),
+                              sizeof m))
       fail("GetProcessMemoryInfo failed");
     std::printf("working_set=%zu private=%zu\n", m.WorkingSetSize, m.PrivateUsage);
   } else if (c == "cpu") {
     need(args, 0);
     FILETIME created, ended, kernel, user;
-    if (!GetProcessTimes(process_.hProcess, &created, &ended, &kernel, &user)) fail("GetProcessTimes failed");
-    auto ticks = [](FILETIME f) { return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+    if (!GetProcessTimes(process_.hProcess, &created, &ended, &kernel, &user))
+      fail("GetProcessTimes failed");
+    auto ticks = [](FILETIME f) {
+      return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+    };
     std::printf("cpu_ms=%.1f\n", static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0);
   } else {
     fail("unknown command " + c);
@@ -1006,9 +1064,12 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring exe, title = L"Halverne", script;
   for (int i = 1; i < argc; ++i) {
     const std::wstring a = argv[i];
-    if (a == L"--exe" && i + 1 < argc) exe = argv[++i];
-    else if (a == L"--title" && i + 1 < argc) title = argv[++i];
-    else script = a;
+    if (a == L"--exe" && i + 1 < argc)
+      exe = argv[++i];
+    else if (a == L"--title" && i + 1 < argc)
+      title = argv[++i];
+    else
+      script = a;
   }
   if (script.empty()) {
     std::fprintf(stderr, "usage: probe [--exe PATH] [--title TITLE] SCRIPT\n");

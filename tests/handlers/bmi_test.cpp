@@ -27,8 +27,9 @@ using enum Control;
 using Key = KeyPress::Key;
 
 // Code page 936 bytes of the notice; each line shows the characters.
-const Text kNotice = "\xc7\xeb\xca\xe4\xc8\xeb\xc9\xed\xb8\xdf\xbb\xf2\xcc\xe5\xd6\xd8";  // 请输入身高或体重
-const Text kCaption = "\xd0\xc5\xcf\xa2\xa3\xba";                                       // 信息：
+const Text kNotice =
+    "\xc7\xeb\xca\xe4\xc8\xeb\xc9\xed\xb8\xdf\xbb\xf2\xcc\xe5\xd6\xd8";  // 请输入身高或体重
+const Text kCaption = "\xd0\xc5\xcf\xa2\xa3\xba";                        // 信息：
 
 // --- the text comparison
 
@@ -39,19 +40,12 @@ TEST(CompareText, OrdersByUnsignedBytesUpToTheFirstDifference) {
     int expected;
   };
   const Case cases[] = {
-      {"", "", 0},
-      {nullptr, nullptr, 0},
-      {nullptr, "", 0},
-      {"", nullptr, 0},
-      {nullptr, "a", -1},
-      {"a", nullptr, 1},
-      {" ", "", 1},  // a space is a byte like any other
-      {"abc", "abc", 0},
-      {"ab", "abc", -1},
-      {"abc", "ab", 1},
-      {"abd", "abc", 1},
-      {"\x7f", "\x80", -1},          // bytes compare unsigned
-      {"\xa3\xb1", "1", 1},          // full-width １ is not 1
+      {"", "", 0},           {nullptr, nullptr, 0}, {nullptr, "", 0}, {"", nullptr, 0},
+      {nullptr, "a", -1},    {"a", nullptr, 1},     {" ", "", 1},  // a space is a byte like any
+                                                                   // other
+      {"abc", "abc", 0},     {"ab", "abc", -1},     {"abc", "ab", 1}, {"abd", "abc", 1},
+      {"\x7f", "\x80", -1},  // bytes compare unsigned
+      {"\xa3\xb1", "1", 1},  // full-width １ is not 1
       {"a\xff", "a\x01", 1},
   };
   for (const Case& c : cases) {
@@ -95,7 +89,8 @@ constexpr WideCase kQuotients[] = {
      0x1.55f4abce54759p+5},
     {"104.59 / 1.001", 0x1.a25c28f5c28f6p+6, 0x1.008323358f2dfp+0, 0x1.a18647d24bcfp+6,
      0x1.a18647d24bcf1p+6},
-    {"56.23 / 1.28", 0x1.c1d70a3d70a3dp+5, 0x1.a36e2eb1c432dp+0, 0x1.128f8p+5, 0x1.128f7ffffffffp+5},
+    {"56.23 / 1.28", 0x1.c1d70a3d70a3dp+5, 0x1.a36e2eb1c432dp+0, 0x1.128f8p+5,
+     0x1.128f7ffffffffp+5},
 };
 
 std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
@@ -111,11 +106,15 @@ class WideArithmetic : public ::testing::Test {
   // The environment the frame sets before any handler runs.
   void SetUp() override { reset_floating_point_environment(); }
 
-  static double expected(const WideCase& c) { return bmi_uses_extended_precision() ? c.extended : c.plain; }
+  static double expected(const WideCase& c) {
+    return bmi_uses_extended_precision() ? c.extended : c.plain;
+  }
 };
 
 #if defined(__i386__) || defined(__x86_64__)
-TEST_F(WideArithmetic, EveryX86BuildUsesTheExtendedFormat) { EXPECT_TRUE(bmi_uses_extended_precision()); }
+TEST_F(WideArithmetic, EveryX86BuildUsesTheExtendedFormat) {
+  EXPECT_TRUE(bmi_uses_extended_precision());
+}
 #endif
 
 TEST_F(WideArithmetic, SquareRoundsOnceFromA64BitSignificand) {
@@ -208,7 +207,7 @@ TEST(BmiResults, WritesTheIndexOfTheTwoTexts) {
       {"0", "0", "-1.#IND"},
       {"1.75", "abc", "0"},
       {"1", "-0", "0"},
-      {"1e200", "70", "0"},     // the square overflows
+      {"1e200", "70", "0"},        // the square overflows
       {"1e-200", "70", "1.#INF"},  // the square underflows
       {"0.1", "1e308", "1.#INF"},  // the quotient overflows
       {"100000", "1", "1e-010"},
@@ -328,7 +327,9 @@ class RecordingAccess final : public PropertyAccess {
   void set_height(Control c, double v) override { note("set_height", c), inner_.set_height(c, v); }
   Text text(Control c) override { return note("text", c), inner_.text(c); }
   void set_text(Control c, const Text& v) override { note("set_text", c), inner_.set_text(c, v); }
-  void set_timer_period(Control c, double ms) override { note("set_timer_period", c), inner_.set_timer_period(c, ms); }
+  void set_timer_period(Control c, double ms) override {
+    note("set_timer_period", c), inner_.set_timer_period(c, ms);
+  }
   int message_box(const Text& text, const Text& caption) override {
     log.push_back("message_box");
     return inner_.message_box(text, caption);
@@ -338,7 +339,8 @@ class RecordingAccess final : public PropertyAccess {
   void note(const char* what, Control c) {
     const auto controls = main_window_design().controls;
     const auto index = static_cast<std::size_t>(c);
-    log.push_back(std::string(what) + " " + std::string(index == 0 ? "main" : controls[index - 1].name));
+    log.push_back(std::string(what) + " " +
+                  std::string(index == 0 ? "main" : controls[index - 1].name));
   }
   PropertyAccess& inner_;
 };
@@ -348,8 +350,10 @@ class RecordingAccess final : public PropertyAccess {
 class HandlerCalls : public ::testing::Test {
  protected:
   HandlerCalls() {
-    test.on(handler_names::weight_box, [this](PropertyAccess& access) { record(access, &weight_box_changed); });
-    test.on(handler_names::height_box, [this](PropertyAccess& access) { record(access, &height_box_changed); });
+    test.on(handler_names::weight_box,
+            [this](PropertyAccess& access) { record(access, &weight_box_changed); });
+    test.on(handler_names::height_box,
+            [this](PropertyAccess& access) { record(access, &height_box_changed); });
   }
   void record(PropertyAccess& access, Handler handler) {
     RecordingAccess recording(access);
@@ -370,8 +374,8 @@ class HandlerCalls : public ::testing::Test {
 TEST_F(HandlerCalls, HeightFirstThenWeightThenWeightBeforeHeight) {
   ws.paste("1.75").press(Key::tab).paste("70");
   run();
-  EXPECT_EQ(log, (std::vector<std::string>{"text 编辑框1", "text 编辑框2", "text 编辑框2", "text 编辑框1",
-                                           "set_text 编辑框3"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"text 编辑框1", "text 编辑框2", "text 编辑框2",
+                                           "text 编辑框1", "set_text 编辑框3"}));
 }
 
 TEST_F(HandlerCalls, AnEmptyHeightLeavesTheWeightUnread) {

@@ -7,8 +7,8 @@ namespace halverne {
 namespace {
 
 std::string rect_string(Rect r) {
-  return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.width) + "x" +
-         std::to_string(r.height);
+  return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.width) +
+         "x" + std::to_string(r.height);
 }
 
 // Handles are spaced out and offset so that a frame mixing up handles and
@@ -23,14 +23,17 @@ constexpr std::uintptr_t kHandleStep = 0x10;
 
 void FakeWindowSystem::fail_creation_of(Control c) { failing_creations_.push_back(c); }
 
-void FakeWindowSystem::fail_text_read_of(Control c, std::size_t bytes) { failing_text_reads_[c] = bytes; }
+void FakeWindowSystem::fail_text_read_of(Control c, std::size_t bytes) {
+  failing_text_reads_[c] = bytes;
+}
 
 // ---------------------------------------------------------------------------
 // The script
 
 FakeWindowSystem& FakeWindowSystem::add_input(std::string label, std::optional<KeyPress> key,
                                               std::function<void()> effect) {
-  steps_.push_back(Step{Step::What::input, std::move(label), key, std::move(effect), 0, std::nullopt});
+  steps_.push_back(
+      Step{Step::What::input, std::move(label), key, std::move(effect), 0, std::nullopt});
   return *this;
 }
 
@@ -146,7 +149,8 @@ FakeWindowSystem& FakeWindowSystem::log_off() {
 }
 
 FakeWindowSystem& FakeWindowSystem::tick(int count) {
-  for (int i = 0; i < count; ++i) steps_.push_back(Step{Step::What::tick, "tick", std::nullopt, {}, 0, std::nullopt});
+  for (int i = 0; i < count; ++i)
+    steps_.push_back(Step{Step::What::tick, "tick", std::nullopt, {}, 0, std::nullopt});
   return *this;
 }
 
@@ -161,7 +165,8 @@ FakeWindowSystem& FakeWindowSystem::answer_box(int button) {
 }
 
 FakeWindowSystem& FakeWindowSystem::then(std::function<void()> action) {
-  steps_.push_back(Step{Step::What::action, "then", std::nullopt, std::move(action), 0, std::nullopt});
+  steps_.push_back(
+      Step{Step::What::action, "then", std::nullopt, std::move(action), 0, std::nullopt});
   return *this;
 }
 
@@ -279,8 +284,8 @@ void FakeWindowSystem::exit_process(int exit_code) {
   throw ProcessExit{exit_code};
 }
 
-WindowRef FakeWindowSystem::add_window(Control id, std::string name, Kind kind, WindowRef parent, Rect rect,
-                                       Text text) {
+WindowRef FakeWindowSystem::add_window(Control id, std::string name, Kind kind, WindowRef parent,
+                                       Rect rect, Text text) {
   const auto ref = static_cast<WindowRef>(kFirstHandle + kHandleStep * windows_.size());
   windows_.push_back(Window{id, std::move(name), kind, ref, parent, rect, std::move(text)});
   if (after_create) after_create(id);
@@ -296,13 +301,15 @@ WindowRef FakeWindowSystem::create_window(const WindowDesign& design, Rect outer
     outer.width = platform_window_size->width;
     outer.height = platform_window_size->height;
   }
-  return add_window(Control::main_window, "main", Kind::window, WindowRef::none, outer, Text(design.text));
+  return add_window(Control::main_window, "main", Kind::window, WindowRef::none, outer,
+                    Text(design.text));
 }
 
 WindowRef FakeWindowSystem::create_control(WindowRef parent, const ControlDesign& design) {
   record("create_control " + std::string(design.name));
   get(parent, "create_control");
-  if (std::find(failing_creations_.begin(), failing_creations_.end(), design.id) != failing_creations_.end())
+  if (std::find(failing_creations_.begin(), failing_creations_.end(), design.id) !=
+      failing_creations_.end())
     return WindowRef::none;
   return add_window(design.id, std::string(design.name), design.kind, parent,
                     Rect{design.left, design.top, design.width, design.height}, Text(design.text));
@@ -392,7 +399,8 @@ void FakeWindowSystem::set_text(WindowRef window, const Text& text) {
   Window& w = get(window, "set_text");
   record("set_text " + w.name + " " + text);
   w.text = text;
-  if (w.kind == Kind::EditBox) sink().edit_changed(window);  // like any change, even to the same text
+  if (w.kind == Kind::EditBox)
+    sink().edit_changed(window);  // like any change, even to the same text
 }
 
 void FakeWindowSystem::set_focus(WindowRef control) {
@@ -425,7 +433,8 @@ Message FakeWindowSystem::next_message() {
       return quit;
     }
     if (steps_.empty()) {
-      throw ScriptError("the message loop waits, but the script has ended (end it with a close request)");
+      throw ScriptError(
+          "the message loop waits, but the script has ended (end it with a close request)");
     }
     Step& step = steps_.front();
     switch (step.what) {
@@ -488,7 +497,8 @@ int FakeWindowSystem::message_box(const Text& text, const Text& caption, BoxIcon
   // no input. A quit request stays pending for the outer loop.
   int button = 0;
   for (bool open = true; open;) {
-    if (steps_.empty()) throw ScriptError("a message box is open, but the script has ended (add answer_box())");
+    if (steps_.empty())
+      throw ScriptError("a message box is open, but the script has ended (add answer_box())");
     Step& step = steps_.front();
     switch (step.what) {
       case Step::What::answer:
@@ -524,7 +534,8 @@ int FakeWindowSystem::message_box(const Text& text, const Text& caption, BoxIcon
 std::optional<WindowRef> FakeWindowSystem::take_expiry(Step& step) {
   Window* next = nullptr;
   for (Window& w : windows_) {
-    if (w.alive && w.timer_period > 0 && (next == nullptr || w.timer_due < next->timer_due)) next = &w;
+    if (w.alive && w.timer_period > 0 && (next == nullptr || w.timer_due < next->timer_due))
+      next = &w;
   }
   if (step.what == Step::What::tick) {
     if (next == nullptr) throw ScriptError("tick() while no timer runs");
@@ -575,7 +586,8 @@ FakeWindowSystem::Window* FakeWindowSystem::find(WindowRef ref) {
 FakeWindowSystem::Window& FakeWindowSystem::get(WindowRef ref, const char* operation) {
   Window* w = find(ref);
   if (w == nullptr) throw ScriptError(std::string(operation) + ": unknown window handle");
-  if (!w->alive) throw ScriptError(std::string(operation) + ": window " + w->name + " is destroyed");
+  if (!w->alive)
+    throw ScriptError(std::string(operation) + ": window " + w->name + " is destroyed");
   return *w;
 }
 

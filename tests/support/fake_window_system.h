@@ -135,7 +135,8 @@ class FakeWindowSystem final : public WindowSystem {
   // The calls that start with `prefix`, in order.
   std::vector<std::string> calls_starting_with(std::string_view prefix) const;
   // The calls that start with any of the prefixes, in order.
-  std::vector<std::string> calls_starting_with(std::initializer_list<std::string_view> prefixes) const;
+  std::vector<std::string> calls_starting_with(
+      std::initializer_list<std::string_view> prefixes) const;
   // Position of the first call equal to `entry`, or -1.
   std::ptrdiff_t index_of(std::string_view entry) const;
   void note(std::string entry) { calls_.push_back(std::move(entry)); }
@@ -217,14 +218,16 @@ class FakeWindowSystem final : public WindowSystem {
     enum class What { input, tick, wait, answer, action };
     What what;
     std::string label;
-    std::optional<KeyPress> key;  // input that arrives as a key press
-    std::function<void()> effect;  // input: what dispatch() does; action
-    int amount = 0;                // wait: ms; answer: button
+    std::optional<KeyPress> key;     // input that arrives as a key press
+    std::function<void()> effect;    // input: what dispatch() does; action
+    int amount = 0;                  // wait: ms; answer: button
     std::optional<long long> until;  // wait: set when the step starts
   };
 
-  FakeWindowSystem& add_input(std::string label, std::optional<KeyPress> key, std::function<void()> effect);
-  WindowRef add_window(Control id, std::string name, Kind kind, WindowRef parent, Rect rect, Text text);
+  FakeWindowSystem& add_input(std::string label, std::optional<KeyPress> key,
+                              std::function<void()> effect);
+  WindowRef add_window(Control id, std::string name, Kind kind, WindowRef parent, Rect rect,
+                       Text text);
   Window* find(WindowRef ref);
   const Window* find(Control c) const;
   Window& get(WindowRef ref, const char* operation);

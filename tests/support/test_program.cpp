@@ -48,7 +48,9 @@ Program TestProgram::program(const WindowDesign& design) const {
   return Program{design, handlers(), &start_hook, &end_hook};
 }
 
-int TestProgram::calls(std::string_view handler_name) const { return counts_[index_of_name(handler_name)]; }
+int TestProgram::calls(std::string_view handler_name) const {
+  return counts_[index_of_name(handler_name)];
+}
 
 void TestProgram::invoke(std::size_t index, PropertyAccess& access) {
   ++counts_[index];

@@ -31,8 +31,7 @@ TEST_P(Cp936Pairs, ConvertBothWays) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, Cp936Pairs,
     ::testing::Values(
-        Pair{"empty", "", L""},
-        Pair{"ascii", "1.75", L"1.75"},
+        Pair{"empty", "", L""}, Pair{"ascii", "1.75", L"1.75"},
         // Full-width digits and point arrive as A3 xx pairs for the folding.
         Pair{"full_width", "\xa3\xb1\xa3\xae\xa3\xb7\xa3\xb5", L"\uff11\uff0e\uff17\uff15"},
         Pair{"notice", "\xc7\xeb\xca\xe4\xc8\xeb\xc9\xed\xb8\xdf\xbb\xf2\xcc\xe5\xd6\xd8",

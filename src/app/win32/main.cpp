@@ -21,8 +21,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
   halverne::win32::Win32WindowSystem window_system(instance);
-  halverne::Frame frame(window_system, {halverne::main_window_design(), halverne::program_handlers(),
-                                        &start_hook, &end_hook});
+  halverne::Frame frame(window_system, {halverne::main_window_design(),
+                                        halverne::program_handlers(), &start_hook, &end_hook});
   // A fatal error does not come back here: the frame ends the process with
   // -1 itself. Nothing else is expected to escape; should anything, it ends
   // in the same box rather than in the runtime's abort.

@@ -23,7 +23,9 @@ WORD low_word(WPARAM value) { return static_cast<WORD>(value & 0xFFFF); }
 WORD high_word(WPARAM value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
 
 HWND to_hwnd(WindowRef ref) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(ref)); }
-WindowRef to_ref(HWND hwnd) { return static_cast<WindowRef>(reinterpret_cast<std::uintptr_t>(hwnd)); }
+WindowRef to_ref(HWND hwnd) {
+  return static_cast<WindowRef>(reinterpret_cast<std::uintptr_t>(hwnd));
+}
 
 // Where notifications go until the frame has set its sink, and after this
 // object has started to go away: nowhere.
@@ -105,7 +107,8 @@ template <Win32WindowSystem::Procedure procedure>
 LRESULT CALLBACK Win32WindowSystem::trampoline(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   auto* self = reinterpret_cast<Win32WindowSystem*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (msg == WM_NCCREATE) {
-    self = static_cast<Win32WindowSystem*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self =
+        static_cast<Win32WindowSystem*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   // WM_GETMINMAXINFO comes before WM_NCCREATE.
@@ -208,8 +211,7 @@ LRESULT Win32WindowSystem::label_procedure(HWND hwnd, UINT msg, WPARAM wparam, L
   }
 }
 
-LRESULT Win32WindowSystem::shape_box_procedure(HWND hwnd, UINT msg, WPARAM wparam,
-                                               LPARAM lparam) {
+LRESULT Win32WindowSystem::shape_box_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   LRESULT result = 0;
   if (parent_notification(msg, wparam, lparam, result)) return result;
   switch (msg) {
@@ -256,7 +258,8 @@ bool Win32WindowSystem::change_to_program_directory() {
   const auto separator = path.find_last_of(L"\\/");
   if (separator == std::wstring::npos) return false;
   path.resize(separator);
-  if (path.size() == 2 && path[1] == L':') path += L'\\';  // "C:" alone is the drive's current folder
+  if (path.size() == 2 && path[1] == L':')
+    path += L'\\';  // "C:" alone is the drive's current folder
   return SetCurrentDirectoryW(path.c_str()) != FALSE;
 }
 
@@ -264,9 +267,7 @@ Size Win32WindowSystem::screen_size() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-void Win32WindowSystem::exit_process(int exit_code) {
-  ExitProcess(static_cast<UINT>(exit_code));
-}
+void Win32WindowSystem::exit_process(int exit_code) { ExitProcess(static_cast<UINT>(exit_code)); }
 
 HWND Win32WindowSystem::create(DWORD ex_style, const wchar_t* window_class, const Text& text,
                                DWORD style, Rect outer, HWND parent, UINT_PTR id) {
@@ -284,7 +285,8 @@ HWND Win32WindowSystem::create(DWORD ex_style, const wchar_t* window_class, cons
 WindowRef Win32WindowSystem::create_window(const WindowDesign& design, Rect outer) {
   // A fixed frame with caption, system menu, close and minimise buttons and
   // no maximise button; no owner, so it has its own taskbar button.
-  constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  constexpr DWORD style =
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   HWND hwnd = create(WS_EX_APPWINDOW, kMainClass, Text(design.text), style, outer, nullptr, 0);
   if (hwnd == nullptr) return WindowRef::none;
   main_ = hwnd;
@@ -434,10 +436,18 @@ Message Win32WindowSystem::next_message() {
   if (key_down && is_ours(message_.hwnd)) {
     message.kind = Message::Kind::key;
     switch (message_.wParam) {
-      case VK_TAB: message.key.key = KeyPress::Key::tab; break;
-      case VK_ESCAPE: message.key.key = KeyPress::Key::escape; break;
-      case VK_RETURN: message.key.key = KeyPress::Key::enter; break;
-      default: message.key.key = KeyPress::Key::other; break;
+      case VK_TAB:
+        message.key.key = KeyPress::Key::tab;
+        break;
+      case VK_ESCAPE:
+        message.key.key = KeyPress::Key::escape;
+        break;
+      case VK_RETURN:
+        message.key.key = KeyPress::Key::enter;
+        break;
+      default:
+        message.key.key = KeyPress::Key::other;
+        break;
     }
     // The state of the modifiers when this key message was posted.
     message.key.shift = GetKeyState(VK_SHIFT) < 0;

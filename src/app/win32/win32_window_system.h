@@ -75,8 +75,8 @@ class Win32WindowSystem final : public WindowSystem {
   bool parent_notification(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result);
 
   void register_classes();
-  HWND create(DWORD ex_style, const wchar_t* window_class, const Text& text, DWORD style, Rect outer,
-              HWND parent, UINT_PTR id);
+  HWND create(DWORD ex_style, const wchar_t* window_class, const Text& text, DWORD style,
+              Rect outer, HWND parent, UINT_PTR id);
   bool is_ours(HWND hwnd) const;
   // An exception thrown inside a window procedure cannot cross the system's
   // frames; it is kept and thrown again once the system call has returned.
