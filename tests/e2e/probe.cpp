@@ -896,10 +896,25 @@ void Probe::run(const std::vector<std::string>& args) {
         if (lstrcmpiW(class_of(w).c_str(), L"Button") == 0) ok = w;
     }
     if (ok == nullptr) fail("notice box has no button");
-    RECT r = outer_rect(ok);
-    click_at({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-    if (!wait_until([&] { return notice_box() == nullptr; }, 3000))
-      fail("the notice box did not close on a click on its button");
+    // The box is found as soon as it exists; it is centred and shown a
+    // moment later, and a click before that lands elsewhere. So click once
+    // it is visible and standing still, and again should the first click
+    // have come too early.
+    bool closed = false;
+    for (int attempt = 0; attempt < 3 && !closed; ++attempt) {
+      RECT r{};
+      wait_until(
+          [&] {
+            const RECT before = outer_rect(ok);
+            Sleep(50);
+            r = outer_rect(ok);
+            return IsWindowVisible(box) && EqualRect(&before, &r);
+          },
+          2000);
+      click_at({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+      closed = wait_until([&] { return notice_box() == nullptr; }, 1000);
+    }
+    if (!closed) fail("the notice box did not close on a click on its button");
   } else if (c == "banner-moving") {
     need(args, 1);
     const int before = banner_left();
