@@ -33,6 +33,7 @@
 //   paste-repeat "T" N "F"     the same with T followed by N times F
 //   close                      post WM_CLOSE to the main window
 //   click-close                click the caption's close button
+//   system-menu                wait until the main window's system menu is open
 //   other-window               show a window of the probe's own and click it (another program)
 //   click-caption              click the main window's caption bar
 //   exit-code N                wait until the process has ended with exit code N
@@ -794,6 +795,16 @@ void Probe::run(const std::vector<std::string>& args) {
   if (c == "start") {
     need(args, 0);
     start();
+  } else if (c == "system-menu") {
+    need(args, 0);
+    // Open menus are windows of the system class #32768.
+    if (!wait_until(
+            [] {
+              HWND menu = FindWindowW(L"#32768", nullptr);
+              return menu != nullptr && IsWindowVisible(menu);
+            },
+            3000))
+      fail("the system menu did not open");
   } else if (c == "sleep") {
     need(args, 1);
     pause(static_cast<DWORD>(number(args[1])));
