@@ -46,7 +46,7 @@ halverne_virtual_prefix() {
   local scripts key base old
   scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
   key=$(md5sum "$scripts/wine-env.sh" | cut -c1-8)
-  base=${XDG_CACHE_HOME:-$HOME/.cache}/halverne
+  base=${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/halverne
   for old in "$base"/wine64-virtual-*; do
     [ -d "$old" ] && [ "$old" != "$base/wine64-virtual-$key" ] && rm -rf "$old"
   done

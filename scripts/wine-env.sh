@@ -2,7 +2,7 @@
 # The prefix lives outside the source tree and is made once, on first use.
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX="${HALVERNE_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/halverne/wine64}"
+export WINEPREFIX="${HALVERNE_WINEPREFIX:-${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/halverne/wine64}"
 export WINEARCH=win64
 WINE64=/usr/lib/wine/wine64
 WINESERVER64=/usr/lib/wine/wineserver64
